@@ -1,0 +1,235 @@
+// Inside the graphics layer: the objects behind the handles and the pixel primitives
+// of every format. Only platform/gdi includes this header.
+#pragma once
+
+#include <atomic>
+#include <cstring>
+#include <mutex>
+
+#include "platform/gdi/Gdi.h"
+
+namespace vardel::gdi {
+
+enum class PixelKind : uint8_t { Index1, Index4, Index8, Masked16, Bgr24, Bgrx32, Masked32 };
+
+struct ChannelMask {
+    uint32_t mask = 0;
+    int shift = 0;
+    int bits = 0;
+};
+
+struct BitmapObj : GdiObject {
+    int width = 0;
+    int height = 0;
+    int bitCount = 0;
+    int stride = 0;              // bytes per stored row, a multiple of 4 (2 for DDBs of 1 bit)
+    bool isSection = false;      // rows addressable by the program
+    bool monochrome = false;     // device-dependent 1-bit bitmap: text/background conversions
+    bool topDown = false;
+    bool isStock = false;
+    PixelKind kind = PixelKind::Bgrx32;
+    std::vector<uint8_t> storage;
+    uint8_t* top = nullptr;      // address of the top row
+    ptrdiff_t step = 0;          // from one row to the row below it
+    std::vector<RGBQUAD> colors; // colour table of 8 bits or fewer
+    std::array<uint32_t, 3> masks{};
+    std::array<ChannelMask, 3> channels{};  // red, green, blue
+    BITMAPINFOHEADER header{};   // sections: the description as created
+    std::atomic<DCObj*> selectedIn{nullptr};
+    // The last colour mapped to an index, so runs of one colour skip the search.
+    mutable std::atomic<uint64_t> nearestCache{~0ull};
+
+    uint8_t* Row(int y) const { return top + step * y; }
+};
+
+struct PaletteObj : GdiObject {
+    std::vector<PALETTEENTRY> entries;
+    bool isStock = false;
+};
+
+struct PenObj : GdiObject {
+    int style = PS_SOLID;
+    int width = 1;
+    COLORREF color = 0;
+};
+
+struct BrushObj : GdiObject {
+    bool hollow = false;
+    COLORREF color = 0xFFFFFF;
+};
+
+struct FontObj : GdiObject {
+    LOGFONT font;
+};
+
+enum class DCKind { Screen, Memory, Window };
+
+struct DCObj : GdiObject {
+    DCKind kind = DCKind::Memory;
+    bool alive = true;
+    HBITMAP bitmap;
+    HPALETTE palette;
+    HPEN pen;
+    HBRUSH brush;
+    HFONT font;
+    COLORREF textColor = 0;
+    COLORREF bkColor = 0xFFFFFF;
+    int bkMode = OPAQUE;
+    int stretchMode = BLACKONWHITE;
+    POINT brushOrg;
+    POINT penPos;
+    POINT origin;                 // device position of logical (0, 0)
+    std::optional<RECT> clip;     // device coordinates
+};
+
+struct MetafileObj : GdiObject {
+    std::vector<uint8_t> emf;     // enhanced form, when loaded as such
+    std::vector<uint8_t> wmf;     // Windows form, when loaded as such
+};
+
+struct IconObj : GdiObject {
+    HBITMAP color;                // 32-bit section, top-down
+    HBITMAP mask;                 // AND mask, 1 = keep the target
+    bool hasAlpha = false;
+};
+
+// ---------------------------------------------------------------------------
+// Pixel primitives. A raw value is the pixel as stored (an index, or packed bits).
+
+inline uint32_t ReadRaw(const BitmapObj& b, const uint8_t* row, int x) {
+    switch (b.kind) {
+        case PixelKind::Index1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
+        case PixelKind::Index4: return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF;
+        case PixelKind::Index8: return row[x];
+        case PixelKind::Masked16: return row[2 * x] | (uint32_t{row[2 * x + 1]} << 8);
+        case PixelKind::Bgr24: {
+            const uint8_t* p = row + 3 * x;
+            return p[0] | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16);
+        }
+        case PixelKind::Bgrx32:
+        case PixelKind::Masked32: {
+            uint32_t v;
+            std::memcpy(&v, row + 4 * x, 4);
+            return v;
+        }
+    }
+    return 0;
+}
+
+inline void WriteRaw(const BitmapObj& b, uint8_t* row, int x, uint32_t v) {
+    switch (b.kind) {
+        case PixelKind::Index1: {
+            const uint8_t bit = 0x80 >> (x & 7);
+            row[x >> 3] = (v & 1) ? (row[x >> 3] | bit) : (row[x >> 3] & ~bit);
+            return;
+        }
+        case PixelKind::Index4: {
+            uint8_t& p = row[x >> 1];
+            p = (x & 1) ? ((p & 0xF0) | (v & 0xF)) : ((p & 0x0F) | ((v & 0xF) << 4));
+            return;
+        }
+        case PixelKind::Index8: row[x] = static_cast<uint8_t>(v); return;
+        case PixelKind::Masked16:
+            row[2 * x] = static_cast<uint8_t>(v);
+            row[2 * x + 1] = static_cast<uint8_t>(v >> 8);
+            return;
+        case PixelKind::Bgr24: {
+            uint8_t* p = row + 3 * x;
+            p[0] = static_cast<uint8_t>(v);
+            p[1] = static_cast<uint8_t>(v >> 8);
+            p[2] = static_cast<uint8_t>(v >> 16);
+            return;
+        }
+        case PixelKind::Bgrx32:
+        case PixelKind::Masked32: std::memcpy(row + 4 * x, &v, 4); return;
+    }
+}
+
+inline uint8_t ExpandChannel(uint32_t raw, const ChannelMask& c) {
+    if (c.bits == 0) return 0;
+    uint32_t v = (raw & c.mask) >> c.shift;
+    if (c.bits >= 8) return static_cast<uint8_t>(v >> (c.bits - 8));
+    // Repeat the bits downwards so that the largest value gives 255.
+    uint32_t out = 0;
+    int filled = 0;
+    while (filled < 8) {
+        out = (out << c.bits) | v;
+        filled += c.bits;
+    }
+    return static_cast<uint8_t>(out >> (filled - 8));
+}
+
+inline uint32_t PackChannel(uint8_t value, const ChannelMask& c) {
+    if (c.bits == 0) return 0;
+    const uint32_t v = c.bits >= 8 ? uint32_t{value} << (c.bits - 8) : value >> (8 - c.bits);
+    return (v << c.shift) & c.mask;
+}
+
+inline COLORREF TableColor(const BitmapObj& b, uint32_t index) {
+    if (index >= b.colors.size()) return 0;  // an index beyond the table shows black
+    const RGBQUAD& q = b.colors[index];
+    return RGB(q.rgbRed, q.rgbGreen, q.rgbBlue);
+}
+
+inline COLORREF RawToColor(const BitmapObj& b, uint32_t raw) {
+    switch (b.kind) {
+        case PixelKind::Index1:
+        case PixelKind::Index4:
+        case PixelKind::Index8: return TableColor(b, raw);
+        case PixelKind::Bgr24:
+        case PixelKind::Bgrx32: return ((raw & 0xFF) << 16) | (raw & 0xFF00) | ((raw >> 16) & 0xFF);
+        case PixelKind::Masked16:
+        case PixelKind::Masked32:
+            return RGB(ExpandChannel(raw, b.channels[0]), ExpandChannel(raw, b.channels[1]),
+                       ExpandChannel(raw, b.channels[2]));
+    }
+    return 0;
+}
+
+uint32_t NearestIndex(const std::vector<RGBQUAD>& table, COLORREF color);
+uint32_t NearestIndex(const std::vector<PALETTEENTRY>& table, COLORREF color);
+
+inline uint32_t ColorToRaw(const BitmapObj& b, COLORREF c) {
+    switch (b.kind) {
+        case PixelKind::Index1:
+        case PixelKind::Index4:
+        case PixelKind::Index8: {
+            const uint64_t cached = b.nearestCache.load(std::memory_order_relaxed);
+            if ((cached >> 32) == c) return static_cast<uint32_t>(cached);
+            const uint32_t index = NearestIndex(b.colors, c);
+            b.nearestCache.store((uint64_t{c} << 32) | index, std::memory_order_relaxed);
+            return index;
+        }
+        case PixelKind::Bgr24:
+        case PixelKind::Bgrx32: return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+        case PixelKind::Masked16:
+        case PixelKind::Masked32:
+            return PackChannel(GetRValue(c), b.channels[0]) |
+                   PackChannel(GetGValue(c), b.channels[1]) |
+                   PackChannel(GetBValue(c), b.channels[2]);
+    }
+    return 0;
+}
+
+// Forgets cached lookups after the colour table changed.
+inline void ColorTableChanged(BitmapObj& b) { b.nearestCache.store(~0ull); }
+
+// ---------------------------------------------------------------------------
+// Shared helpers of the layer
+
+void SetFailure(uint32_t code);
+ChannelMask MakeChannel(uint32_t mask);
+// A new bitmap with zeroed rows; null (and the last error set) when the size is bad
+// or too large.
+HBITMAP AllocateBitmap(int width, int height, int bitCount, bool topDown, bool isSection);
+// Sets kind and channels from bitCount, compression and masks.
+void SetPixelFormat(BitmapObj& b, bool bitfields, const std::array<uint32_t, 3>& masks);
+// The device-dependent format of the context's device.
+HBITMAP CreateDeviceBitmap(const HDC& dc, int width, int height);
+const std::vector<PALETTEENTRY>& HalftoneEntries();
+std::vector<RGBQUAD> ToQuads(const std::vector<PALETTEENTRY>& entries);
+// Copies rows of `src` described by `info` into `dst`, converting colours (used by
+// CreateDIBitmap and SetDIBits). `data` holds `dataSize` bytes.
+void StoreDIBRows(BitmapObj& dst, const BITMAPINFO& info, const uint8_t* data, size_t dataSize);
+
+}  // namespace vardel::gdi

@@ -1,0 +1,116 @@
+// Icons made from one BMP-coded image of an icon file, drawn through their mask or,
+// for 32-bit images with alpha, blended.
+#include <algorithm>
+
+#include "platform/gdi/GdiObjects.h"
+
+namespace vardel::gdi {
+
+namespace {
+uint32_t Le32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t{p[3]} << 24); }
+uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+}  // namespace
+
+HICON CreateIconFromResource(const uint8_t* data, size_t size) {
+    if (!data || size < 40 || Le32(data) < 40 || Le32(data) > size) {
+        SetFailure(ERROR_INVALID_DATA);
+        return nullptr;
+    }
+    const uint32_t headerSize = Le32(data);
+    BITMAPINFO info;
+    auto& h = info.bmiHeader;
+    h.biWidth = static_cast<int32_t>(Le32(data + 4));
+    const int32_t doubled = static_cast<int32_t>(Le32(data + 8));
+    h.biPlanes = Le16(data + 12);
+    h.biBitCount = Le16(data + 14);
+    h.biCompression = Le32(data + 16);
+    h.biClrUsed = Le32(data + 32);
+    const int width = h.biWidth, height = doubled / 2;
+    if (width <= 0 || width > 4096 || height <= 0 || height > 4096 || h.biCompression != BI_RGB ||
+        !(h.biBitCount == 1 || h.biBitCount == 4 || h.biBitCount == 8 || h.biBitCount == 24 || h.biBitCount == 32)) {
+        SetFailure(ERROR_INVALID_DATA);
+        return nullptr;
+    }
+    h.biHeight = height;
+    size_t at = headerSize;
+    if (h.biBitCount <= 8) {
+        const size_t n = h.biClrUsed && h.biClrUsed < (1u << h.biBitCount) ? h.biClrUsed : (1u << h.biBitCount);
+        if (at + 4 * n > size) {
+            SetFailure(ERROR_INVALID_DATA);
+            return nullptr;
+        }
+        for (size_t i = 0; i < n; ++i) info.bmiColors.push_back({data[at + 4 * i], data[at + 4 * i + 1], data[at + 4 * i + 2], 0});
+        at += 4 * n;
+    }
+    const size_t xorStride = ((size_t(width) * h.biBitCount + 31) / 32) * 4;
+    const size_t andStride = ((size_t(width) + 31) / 32) * 4;
+    if (at + xorStride * height > size) {
+        SetFailure(ERROR_INVALID_DATA);
+        return nullptr;
+    }
+    auto icon = std::make_shared<IconObj>();
+    icon->color = AllocateBitmap(width, height, 32, true, true);
+    icon->mask = CreateBitmap(width, height, 1, 1, nullptr);
+    if (!icon->color || !icon->mask) return nullptr;
+    if (h.biBitCount == 32) {
+        // Copied as they are, alpha included; rows are stored bottom-up.
+        for (int y = 0; y < height; ++y) {
+            std::memcpy(icon->color->Row(height - 1 - y), data + at + xorStride * y, 4 * size_t(width));
+            for (int x = 0; x < width; ++x) icon->hasAlpha |= data[at + xorStride * y + 4 * x + 3] != 0;
+        }
+    } else {
+        StoreDIBRows(*icon->color, info, data + at, xorStride * height);
+    }
+    at += xorStride * height;
+    // A missing AND mask means an opaque image.
+    if (at + andStride * height <= size) {
+        for (int y = 0; y < height; ++y)
+            std::memcpy(icon->mask->Row(height - 1 - y), data + at + andStride * y,
+                        std::min<size_t>(andStride, icon->mask->stride));
+    }
+    return icon;
+}
+
+POINT GetIconSize(const HICON& icon) {
+    return icon ? POINT{icon->color->width, icon->color->height} : POINT{0, 0};
+}
+
+bool DrawIconEx(const HDC& dc, int x, int y, const HICON& icon, int width, int height) {
+    if (!dc || !dc->alive || !icon) return false;
+    if (!dc->bitmap) return true;
+    const BitmapObj& d = *dc->bitmap;
+    const BitmapObj& c = *icon->color;
+    const BitmapObj& m = *icon->mask;
+    if (width <= 0) width = c.width;
+    if (height <= 0) height = c.height;
+    for (int v = 0; v < height; ++v) {
+        const int py = y + v + dc->origin.y;
+        if (py < 0 || py >= d.height) continue;
+        if (dc->clip && (py < dc->clip->top || py >= dc->clip->bottom)) continue;
+        const int sy = static_cast<int>(int64_t{v} * c.height / height);
+        uint8_t* drow = d.Row(py);
+        for (int u = 0; u < width; ++u) {
+            const int px = x + u + dc->origin.x;
+            if (px < 0 || px >= d.width) continue;
+            if (dc->clip && (px < dc->clip->left || px >= dc->clip->right)) continue;
+            const int sx = static_cast<int>(int64_t{u} * c.width / width);
+            const uint8_t* p = c.Row(sy) + 4 * sx;
+            const COLORREF dst = RawToColor(d, ReadRaw(d, drow, px));
+            COLORREF out;
+            if (icon->hasAlpha) {
+                const int a = p[3];
+                auto mix = [a](int s, int t) { return static_cast<uint8_t>((s * a + t * (255 - a) + 127) / 255); };
+                out = RGB(mix(p[2], GetRValue(dst)), mix(p[1], GetGValue(dst)), mix(p[0], GetBValue(dst)));
+            } else {
+                const COLORREF src = RGB(p[2], p[1], p[0]);
+                // AND with the mask, then XOR with the image.
+                const bool keep = ReadRaw(m, m.Row(sy), sx) != 0;
+                out = keep ? (dst ^ src) : src;
+            }
+            WriteRaw(d, drow, px, ColorToRaw(d, out));
+        }
+    }
+    return true;
+}
+
+}  // namespace vardel::gdi
