@@ -1,0 +1,146 @@
+// The drawing surface: a device context with font, pen and brush, pixel access, and
+// the change hooks that tie a surface to the bitmap it draws on.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+
+#include "graphics/Color.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/runtime/Object.h"
+
+namespace vardel {
+
+class TGraphic;
+
+// Font, pen and brush: plain values whose platform objects are made when needed.
+class TFont {
+public:
+    TColor Color() const { return color_; }
+    void SetColor(TColor c) { color_ = c; ++version_; }
+    int Height() const { return height_; }
+    void SetHeight(int h) { height_ = h; ++version_; handle_.reset(); }
+    const std::string& Name() const { return name_; }
+    void SetName(std::string n) { name_ = std::move(n); ++version_; handle_.reset(); }
+    const gdi::HFONT& Handle();
+    unsigned Version() const { return version_; }
+
+private:
+    TColor color_ = clWindowText;
+    int height_ = -11;
+    std::string name_ = "MS Sans Serif";
+    gdi::HFONT handle_;
+    unsigned version_ = 0;
+};
+
+class TPen {
+public:
+    TColor Color() const { return color_; }
+    void SetColor(TColor c) { color_ = c; ++version_; handle_.reset(); }
+    int Width() const { return width_; }
+    void SetWidth(int w) { width_ = w; ++version_; handle_.reset(); }
+    const gdi::HPEN& Handle();
+    unsigned Version() const { return version_; }
+
+private:
+    TColor color_ = clBlack;
+    int width_ = 1;
+    gdi::HPEN handle_;
+    unsigned version_ = 0;
+};
+
+enum class TBrushStyle { bsSolid, bsClear };
+
+class TBrush {
+public:
+    TColor Color() const { return color_; }
+    void SetColor(TColor c) { color_ = c; style_ = TBrushStyle::bsSolid; ++version_; handle_.reset(); }
+    TBrushStyle Style() const { return style_; }
+    void SetStyle(TBrushStyle s) { style_ = s; ++version_; handle_.reset(); }
+    const gdi::HBRUSH& Handle();
+    unsigned Version() const { return version_; }
+
+private:
+    TColor color_ = clWhite;
+    TBrushStyle style_ = TBrushStyle::bsSolid;
+    gdi::HBRUSH handle_;
+    unsigned version_ = 0;
+};
+
+class TCanvas : public TPersistent {
+public:
+    TCanvas();
+    ~TCanvas() override;
+    std::string_view ClassName() const override { return "TCanvas"; }
+
+    // The colour at (x, y), or 0xFFFFFFFF outside the surface. Calls no hook.
+    TColor ReadPixel(int x, int y);
+    // Writes one pixel; outside the surface nothing changes.
+    void WritePixel(int x, int y, TColor color);
+    // Draws a graphic at its own size with its top-left corner at (x, y).
+    void DrawGraphic(int x, int y, TGraphic* graphic);
+    void DrawGraphicStretched(const gdi::RECT& rect, TGraphic* graphic);
+    // Copies a rectangle of source into a rectangle of this surface, scaled.
+    void CopyRect(const gdi::RECT& dest, TCanvas& source, const gdi::RECT& sourceRect);
+    void FillRect(const gdi::RECT& rect);
+    void MoveTo(int x, int y);
+    void LineTo(int x, int y);
+    void Rectangle(int left, int top, int right, int bottom);
+    gdi::POINT PenPos();
+    gdi::RECT ClipRect();
+
+    // The context for callers that draw with the platform directly: runs BeforeModify
+    // and selects font, pen and brush (there is no matching AfterModify).
+    gdi::HDC Handle();
+    bool HandleAllocated() const { return dc_ != nullptr; }
+    // The context as it is, without making one: for reading.
+    const gdi::HDC& CurrentHandle() const { return dc_; }
+
+    TFont& Font() { return font_; }
+    TPen& Pen() { return pen_; }
+    TBrush& Brush() { return brush_; }
+    uint32_t CopyMode() const { return copyMode_; }
+    void SetCopyMode(uint32_t rop) { copyMode_ = rop; }
+
+    std::function<void(TCanvas*)> OnBeforeModify;
+    std::function<void(TCanvas*)> OnAfterModify;
+
+    // A critical section with a use count.
+    void Lock();
+    void Unlock();
+    bool TryLock();
+    int LockCount() const { return lockCount_; }
+
+    // Marks a change made behind the canvas's back (for example by a masked
+    // transfer onto Handle()).
+    void Changed() { AfterModify(); }
+
+protected:
+    virtual void AfterModify();
+    virtual void BeforeModify();
+    // Obtains the context; the base has none to offer.
+    virtual void AcquireContext() {}
+
+    // Installs or drops the context; dropping restores the original selections.
+    void SetHandle(gdi::HDC dc);
+
+    enum StateFlag : uint8_t { csHandle = 1, csFont = 2, csPen = 4, csBrush = 8 };
+    void RequireState(uint8_t flags);
+
+private:
+    gdi::HDC dc_;
+    TFont font_;
+    TPen pen_;
+    TBrush brush_;
+    uint32_t copyMode_ = gdi::SRCCOPY;
+    unsigned fontVersion_ = ~0u, penVersion_ = ~0u, brushVersion_ = ~0u;
+    gdi::HPEN originalPen_;
+    gdi::HBRUSH originalBrush_;
+    gdi::HFONT originalFont_;
+    std::recursive_mutex mutex_;
+    int lockCount_ = 0;
+};
+
+}  // namespace vardel
