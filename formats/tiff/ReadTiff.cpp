@@ -125,9 +125,11 @@ void ReadRgbImage(const std::string& fileName, const TGraphicTiff& directory, TB
     const TTiffTagEntry* samplesEntry = directory.FindTag(tifftag::kSamplesPerPixel);
     const uint32_t samples =
         std::max(samplesEntry ? directory.Value(*samplesEntry) : 0, kRgbSamples);
+    // One value stands for every sample. Several are read only as far as the file
+    // holds them, whatever SamplesPerPixel claims.
     std::vector<uint32_t> bits;
     if (bitsEntry->count == 1) {
-        bits.assign(samples, directory.Value(*bitsEntry));
+        bits.assign(kRgbSamples, directory.Value(*bitsEntry));
     } else {
         try {
             TFileStream file(fileName, FileMode::OpenRead);

@@ -22,6 +22,15 @@ class TBytes {
     // One 12-byte entry with a value that fits in the four value bytes: a SHORT's
     // value takes the first two of them.
     TBytes& Entry(uint16_t tag, uint16_t type, uint32_t count, uint32_t value);
+    // An entry whose values lie at `offset`.
+    TBytes& ArrayEntry(uint16_t tag, uint16_t type, uint32_t count, uint32_t offset) {
+        return U16(tag).U16(type).U32(count).U32(offset);
+    }
+    // 16-bit numbers one after the other.
+    TBytes& Shorts(std::initializer_list<uint32_t> values) {
+        for (uint32_t v : values) U16(v);
+        return *this;
+    }
     // Overwrites four bytes at `at` with a 32-bit number.
     TBytes& Patch32(size_t at, uint32_t value);
     // Fills with zero bytes up to `offset`.

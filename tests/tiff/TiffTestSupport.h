@@ -1,6 +1,8 @@
-// Loading TIFF files in tests: the messages the reader shows and the pixels it makes.
+// Loading TIFF files in tests: the messages the reader shows, the pixels it makes and
+// libtiff's pixels of the same file.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,29 +16,13 @@ namespace vardel::testing {
 // Collects the texts of the message dialog while it lives.
 class TMessageLog {
   public:
-    TMessageLog() : guard_(Providers(this)) {}
+    TMessageLog();
     const std::vector<std::string>& Texts() const { return texts_; }
-    void Clear() { texts_.clear(); }
 
   private:
-    static TDialogProviders Providers(TMessageLog* log) {
-        TDialogProviders providers = DialogProviders();
-        providers.messageDialog = [log](const std::string& text, const std::string&) {
-            log->texts_.push_back(text);
-        };
-        return providers;
-    }
     std::vector<std::string> texts_;
     TScopedDialogProviders guard_;
 };
-
-// The bitmap's pixels as colour values 0x00BBGGRR, rows from the top.
-inline std::vector<TColor> PixelsOf(TBitmap& bitmap) {
-    std::vector<TColor> out;
-    for (int y = 0; y < bitmap.Height(); ++y)
-        for (int x = 0; x < bitmap.Width(); ++x) out.push_back(bitmap.Surface().ReadPixel(x, y));
-    return out;
-}
 
 constexpr TColor Grey(int level) {
     return level * 0x010101;
@@ -44,6 +30,21 @@ constexpr TColor Grey(int level) {
 constexpr TColor Rgb(int r, int g, int b) {
     return r | g << 8 | b << 16;
 }
+
+// The bitmap's pixels as colour values 0x00BBGGRR, rows from the top.
+std::vector<TColor> PixelsOf(TBitmap& bitmap);
+
+struct TPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<TColor> pixels;
+    bool operator==(const TPicture&) const = default;
+};
+
+// libtiff's picture of the file's last directory: its RGBA image, except that pixels
+// with samples after red, green and blue come from the rows as stored (the RGBA image
+// premultiplies them by their alpha).
+std::optional<TPicture> LibtiffPicture(const std::string& path);
 
 // The folder of the public corpus: $VARDEL_CORPUS_DIR when set, else the one next to
 // the source tree; empty when neither exists.

@@ -1,0 +1,58 @@
+// libFuzzer target for the TIFF reader. The reader opens files by name, so each input
+// is written to a temporary file of this process first.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "formats/tiff/ReadTiff.h"
+#include "graphics/Bitmap.h"
+#include "platform/runtime/Exceptions.h"
+#include "platform/ui/Dialogs.h"
+
+using namespace vardel;
+
+namespace {
+
+const std::string& InputPath() {
+    static const std::string path = (std::filesystem::temp_directory_path() /
+                                     ("vardel-tiff-fuzz-" + std::to_string(::getpid()) + ".tif"))
+                                        .string();
+    return path;
+}
+
+void WriteInput(const uint8_t* data, size_t size) {
+    std::FILE* f = std::fopen(InputPath().c_str(), "wb");
+    if (!f) std::abort();
+    if (size && std::fwrite(data, 1, size, f) != size) std::abort();
+    std::fclose(f);
+}
+
+TDialogProviders Quiet() {
+    TDialogProviders providers = DialogProviders();
+    providers.messageDialog = [](const std::string&, const std::string&) {};
+    return providers;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static TScopedDialogProviders quiet(Quiet());
+    static const int cleanup = std::atexit([] { std::remove(InputPath().c_str()); });
+    (void)cleanup;
+    WriteInput(data, size);
+    TBitmap target;
+    try {
+        ReadTiffFile(InputPath(), target);
+    } catch (const ERangeError&) {
+        // Too many directories or a side beyond 65535: the reader's documented outcome.
+    } catch (const EOutOfMemory&) {
+        // A declared picture past the limit.
+    }
+    // Read the decoded pixels back, so that what was handed over is used.
+    if (!target.IsEmpty()) target.Surface().ReadPixel(target.Width() - 1, target.Height() - 1);
+    return 0;
+}
