@@ -39,12 +39,18 @@ bool ReadStripData(const std::string& fileName, const TGraphicTiff& directory, T
         }
         CheckPictureAllocation(total);
         TPixelBuffer buffer(static_cast<size_t>(total));
+        // Strips that follow one another in the file (the usual layout) are read in one
+        // go, which lets large reads bypass the stream's buffer.
         size_t at = 0;
-        for (uint16_t i = 0; i < count; ++i) {
-            const TTiffStrip& strip = *directory.GetStrip(i);
-            file.Seek(strip.offset, SeekOrigin::Begin);
-            if (file.Read(buffer.Data() + at, strip.byteCount) != strip.byteCount) return false;
-            at += strip.byteCount;
+        for (uint16_t i = 0; i < count;) {
+            const uint32_t start = directory.GetStrip(i)->offset;
+            uint64_t length = 0;
+            do {
+                length += directory.GetStrip(i++)->byteCount;
+            } while (i < count && directory.GetStrip(i)->offset == start + length);
+            file.Seek(start, SeekOrigin::Begin);
+            if (file.Read(buffer.Data() + at, length) != length) return false;
+            at += length;
         }
         out = std::move(buffer);
         return true;
