@@ -108,6 +108,16 @@ void TBitmapCanvas::AcquireContext() {
     SetHandle(dc);
 }
 
+void TBitmapCanvas::BeforeModify() {
+    bitmap_->Changing();
+    TCanvas::BeforeModify();
+}
+
+void TBitmapCanvas::AfterModify() {
+    bitmap_->Changed();
+    TCanvas::AfterModify();
+}
+
 void TBitmapCanvas::FreeContext() {
     if (!HandleAllocated()) return;
     Lock();
@@ -143,6 +153,12 @@ void TBitmap::InstallImage(std::shared_ptr<TBitmapImage> image) {
 }
 
 void TBitmap::Changing() {
+    TBitmapImage& image = *image_;
+    // The common case, an image of its own with nothing to drop, costs no more than this.
+    if (!image.keptFileBytes && image.description.dsBmih.biClrUsed == 0 &&
+        image.description.dsBmih.biClrImportant == 0 && (!image.section || image.handle == image.section) &&
+        image_.use_count() == 1)
+        return;
     if (image_.use_count() > 1) {
         // Copy on write: this bitmap gets an image of its own.
         const TBitmapImage& old = *image_;
@@ -332,11 +348,7 @@ bool TBitmap::Monochrome() const {
 
 TCanvas& TBitmap::Surface() {
     HandleNeeded();
-    if (!canvas_) {
-        canvas_ = std::make_unique<TBitmapCanvas>(this);
-        canvas_->OnBeforeModify = [this](TCanvas*) { Changing(); };
-        canvas_->OnAfterModify = [this](TCanvas*) { Changed(); };
-    }
+    if (!canvas_) canvas_ = std::make_unique<TBitmapCanvas>(this);
     return *canvas_;
 }
 

@@ -52,6 +52,9 @@ public:
 
 protected:
     void AcquireContext() override;
+    // The bitmap's own change handlers come before any hook a caller set.
+    void BeforeModify() override;
+    void AfterModify() override;
 
 private:
     TBitmap* bitmap_;

@@ -325,31 +325,52 @@ int GetClipBox(const HDC& dc, RECT* rect) {
     return r.Width() > 0 && r.Height() > 0 ? SIMPLEREGION : NULLREGION;
 }
 
+namespace {
+// The bitmap that a pixel operation at logical (x, y) touches and the device
+// coordinates, or none when the point lies outside the surface or its clipping.
 // The default bitmap of a memory context stands for "no bitmap": nothing to read or keep.
-COLORREF GetPixel(const HDC& dc, int x, int y) {
-    if (!Live(dc) || !dc->bitmap || dc->bitmap->isStock) return CLR_INVALID;
+inline const BitmapObj* PixelTarget(const HDC& dc, int& x, int& y) {
+    if (!dc || !dc->alive || !dc->bitmap) return nullptr;
     const BitmapObj& b = *dc->bitmap;
     x += dc->origin.x;
     y += dc->origin.y;
     if (static_cast<unsigned>(x) >= static_cast<unsigned>(b.width) ||
-        static_cast<unsigned>(y) >= static_cast<unsigned>(b.height))
-        return CLR_INVALID;
-    if (dc->clip && !Inside(*dc->clip, x, y)) return CLR_INVALID;
-    return RawToColor(b, ReadRaw(b, b.Row(y), x));
+        static_cast<unsigned>(y) >= static_cast<unsigned>(b.height) || b.isStock)
+        return nullptr;
+    if (dc->clip && !Inside(*dc->clip, x, y)) return nullptr;
+    return &b;
+}
+}  // namespace
+
+COLORREF GetPixel(const HDC& dc, int x, int y) {
+    const BitmapObj* b = PixelTarget(dc, x, y);
+    if (!b) return CLR_INVALID;
+    if (b->kind == PixelKind::Bgrx32) {
+        // The display's own format, the common case, without the general dispatch.
+        const uint8_t* p = b->Row(y) + 4 * x;
+        return RGB(p[2], p[1], p[0]);
+    }
+    return RawToColor(*b, ReadRaw(*b, b->Row(y), x));
+}
+
+bool SetPixelV(const HDC& dc, int x, int y, COLORREF color) {
+    const BitmapObj* b = PixelTarget(dc, x, y);
+    if (!b) return false;
+    if (b->kind == PixelKind::Bgrx32) {
+        uint8_t* p = b->Row(y) + 4 * x;
+        p[0] = GetBValue(color), p[1] = GetGValue(color), p[2] = GetRValue(color);
+        return true;
+    }
+    WriteRaw(*b, b->Row(y), x, ColorToRaw(*b, color & 0xFFFFFF));
+    return true;
 }
 
 COLORREF SetPixel(const HDC& dc, int x, int y, COLORREF color) {
-    if (!Live(dc) || !dc->bitmap || dc->bitmap->isStock) return CLR_INVALID;
-    const BitmapObj& b = *dc->bitmap;
-    x += dc->origin.x;
-    y += dc->origin.y;
-    if (static_cast<unsigned>(x) >= static_cast<unsigned>(b.width) ||
-        static_cast<unsigned>(y) >= static_cast<unsigned>(b.height))
-        return CLR_INVALID;
-    if (dc->clip && !Inside(*dc->clip, x, y)) return CLR_INVALID;
-    const uint32_t raw = ColorToRaw(b, color & 0xFFFFFF);
-    WriteRaw(b, b.Row(y), x, raw);
-    return RawToColor(b, raw);
+    const BitmapObj* b = PixelTarget(dc, x, y);
+    if (!b) return CLR_INVALID;
+    const uint32_t raw = ColorToRaw(*b, color & 0xFFFFFF);
+    WriteRaw(*b, b->Row(y), x, raw);
+    return RawToColor(*b, raw);
 }
 
 HPEN CreatePen(int style, int width, COLORREF color) {
