@@ -10,20 +10,13 @@
 #include "graphics/Picture.h"
 #include "platform/runtime/Exceptions.h"
 #include "tests/graphics/BmpBuilder.h"
+#include "tests/graphics/TestSupport.h"
 
 using namespace vardel;
+using vardel::test::MessageOf;
 namespace fs = std::filesystem;
 
 namespace {
-std::string MessageOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "";
-}
-
 struct TempDir {
     fs::path dir = fs::temp_directory_path() / ("vardel-model-" + std::to_string(::getpid()));
     TempDir() { fs::create_directories(dir); }
