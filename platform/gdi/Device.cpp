@@ -79,10 +79,24 @@ void PlotDevice(const DCObj& dc, const RECT& bounds, int x, int y, COLORREF colo
 void FillDevice(const DCObj& dc, RECT r, COLORREF color) {
     const BitmapObj& b = *dc.bitmap;
     const uint32_t raw = ColorToRaw(b, color);
+    // Values of fewer than 8 bits repeat through a byte: whole bytes are filled in one go.
+    int byteFrom = 0, byteTo = 0;
+    uint8_t pattern = 0;
+    if (b.bitCount < 8) {
+        const int perByte = 8 / b.bitCount;
+        byteFrom = (r.left + perByte - 1) / perByte;
+        byteTo = r.right / perByte;
+        for (int k = 0; k < perByte; ++k) pattern = static_cast<uint8_t>((pattern << b.bitCount) | raw);
+    }
     for (int y = r.top; y < r.bottom; ++y) {
         uint8_t* row = b.Row(y);
         if (b.kind == PixelKind::Bgrx32 || b.kind == PixelKind::Masked32) {
             std::fill_n(reinterpret_cast<uint32_t*>(row) + r.left, r.right - r.left, raw);
+        } else if (b.bitCount < 8 && byteTo > byteFrom) {
+            const int perByte = 8 / b.bitCount;
+            for (int x = r.left; x < byteFrom * perByte; ++x) WriteRaw(b, row, x, raw);
+            std::memset(row + byteFrom, pattern, static_cast<size_t>(byteTo - byteFrom));
+            for (int x = byteTo * perByte; x < r.right; ++x) WriteRaw(b, row, x, raw);
         } else {
             for (int x = r.left; x < r.right; ++x) WriteRaw(b, row, x, raw);
         }
