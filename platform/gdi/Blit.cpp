@@ -190,12 +190,13 @@ bool Run(const Transfer& t) {
                 while (px < right && columnX[px - left] < 0) ++px;
                 int end = px;
                 while (end < right && columnX[end - left] >= 0) ++end;
+                if (end == px) break;
                 const int sx0 = columnX[px - left];
                 const int bits = d.bitCount;
-                if (end > px && bpp > 0) {
+                if (bpp > 0) {
                     std::memcpy(drow + static_cast<size_t>(px) * bpp, srow + static_cast<size_t>(sx0) * bpp,
                                 static_cast<size_t>(end - px) * bpp);
-                } else if (end > px && (px * bits) % 8 == 0 && (sx0 * bits) % 8 == 0) {
+                } else if ((px * bits) % 8 == 0 && (sx0 * bits) % 8 == 0) {
                     // Both runs start on a byte: whole bytes, then the last few values.
                     const int whole = (end - px) * bits / 8;
                     std::memcpy(drow + px * bits / 8, srow + sx0 * bits / 8, static_cast<size_t>(whole));
