@@ -8,6 +8,12 @@
 namespace vardel::fuzz {
 
 namespace {
+// Pictures up to the size limit are legitimate, but copying and saving the largest of
+// them several times over only measures memory; past this they are loaded and drawn.
+constexpr int64_t kExerciseLimit = int64_t{16} << 20;
+
+bool Large(const TGraphic& graphic) { return int64_t{graphic.Width()} * graphic.Height() > kExerciseLimit; }
+
 // Loads, draws and saves a graphic the way the workbench would.
 void Exercise(TGraphic& graphic, const uint8_t* data, size_t size) {
     try {
@@ -18,6 +24,7 @@ void Exercise(TGraphic& graphic, const uint8_t* data, size_t size) {
         target.SetSize(16, 16);
         target.Surface().DrawGraphic(0, 0, &graphic);
         target.Surface().DrawGraphicStretched({0, 0, 7, 5}, &graphic);
+        if (Large(graphic)) return;
         TMemoryStream out;
         graphic.SaveStream(out);
     } catch (const Exception&) {
@@ -29,7 +36,7 @@ void FuzzBmp(const uint8_t* data, size_t size) {
     TBitmap bitmap;
     Exercise(bitmap, data, size);
     try {
-        if (bitmap.IsEmpty()) return;
+        if (bitmap.IsEmpty() || Large(bitmap)) return;
         // Edits drop kept run-length bytes and copy shared images.
         TBitmap copy;
         copy.Assign(&bitmap);
