@@ -133,5 +133,3 @@ BENCHMARK(BM_Rgb_LibtiffRawStrips)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Grey_Vardel)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Grey_LibtiffRgbaImage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Grey_LibtiffRawStrips)->Unit(benchmark::kMillisecond);
-
-BENCHMARK_MAIN();

@@ -1,26 +1,29 @@
-// libFuzzer target for the TIFF reader. The reader opens files by name, so each input
-// is written to a temporary file of this process first.
+// The TIFF reader's fuzz entry. The reader opens files by name, so each input is
+// written to a temporary file of this process first (removed at exit).
 #include <unistd.h>
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "formats/tiff/ReadTiff.h"
+#include "fuzz/FuzzTargets.h"
 #include "graphics/Bitmap.h"
 #include "platform/runtime/Exceptions.h"
 #include "platform/ui/Dialogs.h"
 
-using namespace vardel;
+namespace vardel::fuzz {
 
 namespace {
 
 const std::string& InputPath() {
-    static const std::string path = (std::filesystem::temp_directory_path() /
-                                     ("vardel-tiff-fuzz-" + std::to_string(::getpid()) + ".tif"))
-                                        .string();
+    static const std::string path = [] {
+        std::atexit([] { std::remove(InputPath().c_str()); });
+        return (std::filesystem::temp_directory_path() /
+                ("vardel-tiff-fuzz-" + std::to_string(::getpid()) + ".tif"))
+            .string();
+    }();
     return path;
 }
 
@@ -39,20 +42,19 @@ TDialogProviders Quiet() {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static TScopedDialogProviders quiet(Quiet());
-    static const int cleanup = std::atexit([] { std::remove(InputPath().c_str()); });
-    (void)cleanup;
+void FuzzTiff(const uint8_t* data, size_t size) {
+    TScopedDialogProviders quiet(Quiet());
     WriteInput(data, size);
     TBitmap target;
     try {
         ReadTiffFile(InputPath(), target);
     } catch (const ERangeError&) {
-        // Too many directories or a side beyond 65535: the reader's documented outcome.
+        // Too many directories or a side beyond 65535: the reader's own outcome.
     } catch (const EOutOfMemory&) {
         // A declared picture past the limit.
     }
     // Read the decoded pixels back, so that what was handed over is used.
     if (!target.IsEmpty()) target.Surface().ReadPixel(target.Width() - 1, target.Height() - 1);
-    return 0;
 }
+
+}  // namespace vardel::fuzz

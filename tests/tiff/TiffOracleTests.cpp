@@ -1,12 +1,14 @@
 // Files written by independent tools (Pillow, libtiff's tiffcp and tiffset, ImageMagick)
 // and libtiff's own test images, decoded by vardel-cli or the reader and by libtiff.
 #include <gtest/gtest.h>
+#include <tiffio.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
+#include <optional>
 
 #include "formats/tiff/TiffMessages.h"
-#include "platform/runtime/Exceptions.h"
 #include "tests/tiff/TiffTestSupport.h"
 
 using namespace vardel;
@@ -14,6 +16,47 @@ using namespace vardel::testing;
 namespace fs = std::filesystem;
 
 namespace {
+
+struct TDecoded {
+    int width = 0;
+    int height = 0;
+    std::vector<TColor> pixels;
+    bool operator==(const TDecoded&) const = default;
+};
+
+// libtiff's picture of the file's last directory: its RGBA image, except that pixels
+// with samples after red, green and blue come from the rows as stored (the RGBA image
+// premultiplies them by their alpha).
+std::optional<TDecoded> LibtiffPicture(const std::string& path) {
+    TIFFSetWarningHandler(nullptr);
+    TIFFSetErrorHandler(nullptr);
+    std::unique_ptr<TIFF, void (*)(TIFF*)> tif(TIFFOpen(path.c_str(), "r"), TIFFClose);
+    if (!tif) return std::nullopt;
+    TIFFSetDirectory(tif.get(), static_cast<tdir_t>(TIFFNumberOfDirectories(tif.get()) - 1));
+    uint32_t width = 0, height = 0;
+    uint16_t samples = 1, photometric = 0;
+    TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height);
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetField(tif.get(), TIFFTAG_PHOTOMETRIC, &photometric);
+    TDecoded out{static_cast<int>(width), static_cast<int>(height), {}};
+    if (photometric == PHOTOMETRIC_RGB && samples > 3) {
+        std::vector<uint8_t> row(TIFFScanlineSize(tif.get()));
+        for (uint32_t y = 0; y < height; ++y) {
+            if (TIFFReadScanline(tif.get(), row.data(), y, 0) < 0) return std::nullopt;
+            for (uint32_t x = 0; x < width; ++x) {
+                const uint8_t* p = &row[x * samples];
+                out.pixels.push_back(Rgb(p[0], p[1], p[2]));
+            }
+        }
+        return out;
+    }
+    std::vector<uint32_t> raster(size_t{width} * height);
+    if (!TIFFReadRGBAImageOriented(tif.get(), width, height, raster.data(), ORIENTATION_TOPLEFT, 0))
+        return std::nullopt;
+    for (uint32_t p : raster) out.pixels.push_back(Rgb(TIFFGetR(p), TIFFGetG(p), TIFFGetB(p)));
+    return out;
+}
 
 struct TRun {
     int status;
@@ -30,13 +73,13 @@ TRun Cli(const TTempDir& dir, const std::string& arguments) {
 }
 
 // The picture of an uncompressed 24- or 32-bit BMP file.
-TPicture BmpPicture(const std::vector<uint8_t>& b) {
+TDecoded BmpPicture(const std::vector<uint8_t>& b) {
     auto le32 = [&b](size_t at) {
         return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t{b[at + 3]} << 24;
     };
     if (b.size() < 54 || b[0] != 'B' || b[28] % 8 != 0) return {};
     const auto rawHeight = static_cast<int32_t>(le32(22));
-    TPicture out{static_cast<int32_t>(le32(18)), std::abs(rawHeight), {}};
+    TDecoded out{static_cast<int32_t>(le32(18)), std::abs(rawHeight), {}};
     const size_t bytes = b[28] / 8, stride = (out.width * bytes + 3) & ~size_t{3};
     for (int y = 0; y < out.height; ++y) {
         const size_t row = le32(10) + (rawHeight < 0 ? y : out.height - 1 - y) * stride;
@@ -120,7 +163,7 @@ TEST(TiffOracle, LibtiffTestImagesDecodeOrAreRefusedWithTheirMessage) {
         TMessageLog log;
         TBitmap target;
         ReadTiffFile(path, target);
-        const TPicture ours{target.Width(), target.Height(), PixelsOf(target)};
+        const TDecoded ours{target.Width(), target.Height(), PixelsOf(target)};
         const std::string name = fs::path(path).filename();
         if (std::find(decoded.begin(), decoded.end(), name) == decoded.end()) {
             EXPECT_TRUE(target.IsEmpty()) << name;
@@ -134,19 +177,4 @@ TEST(TiffOracle, LibtiffTestImagesDecodeOrAreRefusedWithTheirMessage) {
         ++compared;
     }
     EXPECT_EQ(compared, static_cast<int>(decoded.size()));
-}
-
-TEST(TiffOracle, FuzzRegressionsLoadSafely) {
-    const auto files = FilesIn(fs::path(VARDEL_SOURCE_DIR) / "fuzz/regressions/tiff");
-    ASSERT_FALSE(files.empty());
-    for (const std::string& path : files) {
-        TMessageLog log;
-        TBitmap target;
-        try {
-            ReadTiffFile(path, target);
-        } catch (const ERangeError&) {
-        } catch (const EOutOfMemory&) {
-        }
-        EXPECT_LE(log.Texts().size(), 256u) << path;
-    }
 }

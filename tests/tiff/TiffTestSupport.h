@@ -1,8 +1,6 @@
-// Loading TIFF files in tests: the messages the reader shows, the pixels it makes and
-// libtiff's pixels of the same file.
+// Loading TIFF files in tests: the messages the reader shows and the pixels it makes.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,18 +31,6 @@ constexpr TColor Rgb(int r, int g, int b) {
 
 // The bitmap's pixels as colour values 0x00BBGGRR, rows from the top.
 std::vector<TColor> PixelsOf(TBitmap& bitmap);
-
-struct TPicture {
-    int width = 0;
-    int height = 0;
-    std::vector<TColor> pixels;
-    bool operator==(const TPicture&) const = default;
-};
-
-// libtiff's picture of the file's last directory: its RGBA image, except that pixels
-// with samples after red, green and blue come from the rows as stored (the RGBA image
-// premultiplies them by their alpha).
-std::optional<TPicture> LibtiffPicture(const std::string& path);
 
 // The folder of the public corpus: $VARDEL_CORPUS_DIR when set, else the one next to
 // the source tree; empty when neither exists.
