@@ -1,5 +1,5 @@
 // The TIFF reader's fuzz entry. The reader opens files by name, so each input is
-// written to a temporary file of this process first (removed at exit).
+// written to a temporary file of this process first, and removed after the load.
 #include <unistd.h>
 
 #include <cstdio>
@@ -18,12 +18,9 @@ namespace vardel::fuzz {
 namespace {
 
 const std::string& InputPath() {
-    static const std::string path = [] {
-        std::atexit([] { std::remove(InputPath().c_str()); });
-        return (std::filesystem::temp_directory_path() /
-                ("vardel-tiff-fuzz-" + std::to_string(::getpid()) + ".tif"))
-            .string();
-    }();
+    static const std::string path = (std::filesystem::temp_directory_path() /
+                                     ("vardel-tiff-fuzz-" + std::to_string(::getpid()) + ".tif"))
+                                        .string();
     return path;
 }
 
@@ -53,6 +50,7 @@ void FuzzTiff(const uint8_t* data, size_t size) {
     } catch (const EOutOfMemory&) {
         // A declared picture past the limit.
     }
+    std::remove(InputPath().c_str());
     // Read the decoded pixels back, so that what was handed over is used.
     if (!target.IsEmpty()) target.Surface().ReadPixel(target.Width() - 1, target.Height() - 1);
 }
