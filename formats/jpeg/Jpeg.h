@@ -27,6 +27,7 @@ struct TJPEGData {
     int JpegHeight = 0;
     int JpegWidth = 0;
     bool JpegIsGray = false;
+    bool JpegIsProgressive = false;  // for reports; decoding does not need it
 };
 
 class TJPEGImage : public TGraphic {

@@ -41,6 +41,7 @@ void TJPEGImage::ReadJpeg(int64_t count, TStream& stream) {
         data->JpegWidth = static_cast<int>(info.image_width);
         data->JpegHeight = static_cast<int>(info.image_height);
         data->JpegIsGray = info.jpeg_color_space == JCS_GRAYSCALE;
+        data->JpegIsProgressive = info.progressive_mode;
         // A header that announces more pixels than a picture may hold is refused
         // now rather than at the first draw.
         const jpeg::TDecodeChoices choices = decoder.Configure(settings_);
