@@ -42,6 +42,27 @@ void ReadRows(jpeg::TJpegDecompressor& decoder, TBitmap& bitmap) {
     }
 }
 
+// Gives the bitmap rows of the decoder's output size: a section stored top row
+// first, of blue, green and red bytes, or of one byte a pixel with a full table
+// (a pass of a buffered decode may bring a map larger than the first one). The
+// section arrives zeroed; filling it first would cost a pass over the whole
+// picture for rows that the decoder writes anyway.
+void AttachRows(TBitmap& bitmap, const jpeg_decompress_struct& info, bool quantised) {
+    gdi::BITMAPINFO description;
+    description.bmiHeader.biWidth = static_cast<int32_t>(info.output_width);
+    description.bmiHeader.biHeight = -static_cast<int32_t>(info.output_height);
+    description.bmiHeader.biBitCount = quantised ? 8 : 24;
+    if (quantised) {
+        description.bmiColors.resize(256);
+        description.bmiHeader.biClrUsed = 256;
+    }
+    gdi::HDC screen = gdi::GetDC();
+    gdi::HBITMAP section = gdi::CreateDIBSection(screen, description, gdi::DIB_RGB_COLORS, nullptr);
+    gdi::ReleaseDC(screen);
+    if (!section) throw EOutOfMemory(msg::kOutOfMemory);
+    bitmap.AttachHandle(section);
+}
+
 }  // namespace
 
 TBitmap& TJPEGImage::DecodeBitmap() {
@@ -70,7 +91,6 @@ void TJPEGImage::Decode(TBitmap& bitmap, const TJPEGData& data) {
     const TJPEGSettings settings = settings_;
     const jpeg::TDecodeChoices choices = decoder.Configure(settings);
     jpeg_decompress_struct& info = decoder.Info();
-    bitmap.SetPixelLayout(choices.quantized ? TPixelLayout::Format8Bit : TPixelLayout::Format24Bit);
 
     Progress(this, TProgressStage::psStarting, 0, false, gdi::RECT{}, std::string());
     try {
@@ -88,12 +108,17 @@ void TJPEGImage::Decode(TBitmap& bitmap, const TJPEGData& data) {
         // The library makes its own map where the held one cannot apply (grey
         // output); the bitmap must then carry the library's map, not the held one.
         const bool heldMapUsed = heldMap && info.colormap == heldMap;
-        bitmap.SetSize(static_cast<int>(info.output_width), static_cast<int>(info.output_height));
-        if (heldMapUsed) bitmap.SetPalette(jpeg::CopyPalette(heldPalette_));
-        const auto takeDecoderPalette = [&] {
-            if (!choices.quantized || heldMapUsed) return;
-            bitmap.SetPalette(jpeg::PaletteFromColormap(info));
-            SetPaletteDirty(true);
+        // Before the rows of each output pass: the pass's colours (the library
+        // makes its maps when a pass starts), and the rows themselves the first time.
+        const auto beginPass = [&] {
+            gdi::HPALETTE palette;
+            if (choices.quantized)
+                palette =
+                    heldMapUsed ? jpeg::CopyPalette(heldPalette_) : jpeg::PaletteFromColormap(info);
+            if (bitmap.IsEmpty()) AttachRows(bitmap, info, choices.quantized);
+            if (!palette) return;
+            bitmap.SetPalette(palette);
+            if (!heldMapUsed) SetPaletteDirty(true);
         };
 
         if (choices.buffered) {
@@ -103,7 +128,7 @@ void TJPEGImage::Decode(TBitmap& bitmap, const TJPEGData& data) {
                 if (complete) break;
                 jpeg::CheckScanCount(&info);
                 decoder.Run([&info] { jpeg_start_output(&info, info.input_scan_number); });
-                takeDecoderPalette();
+                beginPass();
                 ReadRows(decoder, bitmap);
                 decoder.Run([&info] { jpeg_finish_output(&info); });
             }
@@ -116,7 +141,7 @@ void TJPEGImage::Decode(TBitmap& bitmap, const TJPEGData& data) {
             }
             decoder.Run([&info] { jpeg_start_output(&info, info.input_scan_number); });
         }
-        takeDecoderPalette();
+        beginPass();
         ReadRows(decoder, bitmap);
         if (choices.buffered) decoder.Run([&info] { jpeg_finish_output(&info); });
         decoder.Run([&info] { jpeg_finish_decompress(&info); });
