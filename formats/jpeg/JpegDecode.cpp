@@ -22,9 +22,10 @@ void ReadRows(jpeg::TJpegDecompressor& decoder, TBitmap& bitmap) {
     const size_t bitmapRowBytes = bitmap.PixelLayout() == TPixelLayout::Format8Bit
                                       ? size_t(bitmap.Width())
                                       : size_t(bitmap.Width()) * 3;
+    // Rows that do not fit the decoder's output would be overrun: checked even in
+    // release builds, as the cost is nothing beside a decode.
     if (bitmap.Height() != static_cast<int>(height) || rowBytes != bitmapRowBytes)
-        throw EInvalidGraphic(
-            msg::kInvalidGraphic);  // the bitmap does not fit the decoder's output
+        throw EInvalidGraphic(msg::kInvalidGraphic);
 
     std::vector<JSAMPROW> rows(std::max<JDIMENSION>(info.rec_outbuf_height, 1));
     while (info.output_scanline < height) {

@@ -94,6 +94,18 @@ TEST_F(JpegEightBitTest, ColoursAreQuantisedLikeDjpegOrOntoTheHeldPalette) {
         for (int shift : {0, 8, 16})
             EXPECT_TRUE(((pixel >> shift) & 0xFF) % 255 == 0) << std::hex << pixel;
 
+    // Also when every scan is shown: the final pass maps onto it as a plain decode.
+    const fs::path progressive = MakeJpeg(dir_, "progressive.jpg", 32, 24, "-progressive");
+    TJPEGImage plain, scans;
+    plain.LoadFile(progressive.string());
+    plain.SetPalette(palette);
+    scans.LoadFile(progressive.string());
+    TJPEGSettings settings = scans.Settings();
+    settings.ShowScans = true;
+    scans.SetSettings(settings);
+    scans.SetPalette(palette);
+    EXPECT_EQ(Pixels(scans.DecodeBitmap()), Pixels(plain.DecodeBitmap()));
+
     // Grey output cannot use a colour map; its pixels index the decoder's own grey
     // map, which the bitmap must then carry instead of the held palette.
     const fs::path greyJpeg = MakeJpeg(dir_, "grey.jpg", 32, 24, "-grayscale");

@@ -2,6 +2,7 @@
 // assignment, palette, and the limits on hostile files.
 #include <jerror.h>
 
+#include "formats/jpeg/JpegProgress.h"
 #include "graphics/Picture.h"
 #include "platform/runtime/Streams.h"
 #include "tests/jpeg/JpegTestSupport.h"
@@ -132,6 +133,23 @@ TEST_F(JpegTest, AssignmentSizeAndSavingWithoutData) {
         EXPECT_EQ(e.Message(), kJpegNothingToSave);
     }
     EXPECT_FALSE(fs::exists(nothing));
+
+    // Clipboard data is a bitmap's: the picture shows it and drops the JPEG bytes,
+    // which would no longer be what it shows.
+    uint16_t format = 0;
+    std::vector<uint8_t> clip;
+    gdi::HPALETTE clipPalette;
+    first.SaveClipboard(format, clip, clipPalette);
+    other.LoadClipboard(format, clip, clipPalette);
+    EXPECT_FALSE(other.Data().JpegBytes.has_value());
+    EXPECT_EQ(Pixels(other.DecodeBitmap()), pixels);
+}
+
+TEST(JpegProgressTest, PercentWithoutUsableEstimates) {
+    EXPECT_EQ(jpeg::ProgressPercent(1, 50, 100, 2), 75);
+    EXPECT_EQ(jpeg::ProgressPercent(1, 50, 0, 2), 50);  // no pass limit yet
+    EXPECT_EQ(jpeg::ProgressPercent(0, 0, 0, 0), -1);   // no passes: no report
+    EXPECT_EQ(jpeg::ProgressPercent(3, 10, 5, 2), 100);
 }
 
 TEST_F(JpegTest, NewPaletteDropsTheBitmapAndAbortStopsQuietly) {
