@@ -112,5 +112,3 @@ void DirectDecode(benchmark::State& state) {
 
 BENCHMARK(PictureDecode)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 BENCHMARK(DirectDecode)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(3.0);
-
-BENCHMARK_MAIN();
