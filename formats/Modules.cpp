@@ -1,5 +1,6 @@
 #include "formats/Modules.h"
 
+#include "formats/jpeg/Jpeg.h"
 #include "graphics/Picture.h"
 
 namespace vardel {
@@ -7,8 +8,12 @@ namespace vardel {
 void StartPictureModules() {
     // The registry fills its four built-in rows when first used.
     TFileFormatsList::Instance();
+
+    StartJpegModule();
 }
 
-void StopPictureModules() {}
+void StopPictureModules() {
+    StopJpegModule();
+}
 
 }  // namespace vardel

@@ -18,6 +18,7 @@ namespace vardel::cli {
 bool DescribeBitmap(TGraphic& graphic, Json& out);
 bool DescribeIcon(TGraphic& graphic, Json& out);
 bool DescribeMetafile(TGraphic& graphic, Json& out);
+bool DescribeJpeg(TGraphic& graphic, Json& out);
 
 // TIFF files go to the TIFF reader instead of the picture container: names ending in
 // .tif or .tiff, in any case. Both print the reader's messages on standard error.
