@@ -20,11 +20,18 @@ class TWindow;
 enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
 // Mouse buttons and modifier keys held during a mouse event.
-enum TShiftFlag : uint8_t { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32 };
+enum TShiftFlag : uint8_t {
+    ssShift = 1,
+    ssAlt = 2,
+    ssCtrl = 4,
+    ssLeft = 8,
+    ssRight = 16,
+    ssMiddle = 32
+};
 using TShiftState = uint8_t;
 
 class TControl : public TPersistent {
-public:
+  public:
     explicit TControl(std::string name);
     ~TControl() override;
     std::string_view ClassName() const override { return "TControl"; }
@@ -61,7 +68,7 @@ public:
     std::function<void(TControl* sender, TShiftState shift, int x, int y)> OnMouseMove;
     std::function<void(TControl* sender, int x, int y)> OnContextPopup;
 
-private:
+  private:
     std::string name_;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     TWindow* parent_ = nullptr;
@@ -73,7 +80,7 @@ private:
 // A top-level window's plain part: bounds, caption, colour, child controls and the
 // client surface they are painted into.
 class TWindow : public TPersistent {
-public:
+  public:
     explicit TWindow(std::string name);
     ~TWindow() override;
     std::string_view ClassName() const override { return "TWindow"; }
@@ -119,8 +126,15 @@ public:
     // can schedule and show it.
     std::function<void()> OnInvalidate;
     std::function<void()> OnResize;
+    // Told when the client surface holds new pixels to show: after every paint, and
+    // when a window canvas drew on it directly (SurfaceChanged), which must reach the
+    // screen without the controls being painted over it.
+    void SurfaceChanged() {
+        if (OnSurfaceChanged) OnSurfaceChanged();
+    }
+    std::function<void()> OnSurfaceChanged;
 
-private:
+  private:
     void ResizeSurface();
 
     std::string name_;
