@@ -4,13 +4,14 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tools/cli/Json.h"
 
 namespace vardel {
 class TGraphic;
 class TBitmap;
-}
+}  // namespace vardel
 
 namespace vardel::cli {
 
@@ -18,5 +19,10 @@ namespace vardel::cli {
 bool DescribeBitmap(TGraphic& graphic, Json& out);
 bool DescribeIcon(TGraphic& graphic, Json& out);
 bool DescribeMetafile(TGraphic& graphic, Json& out);
+
+// `run COMMAND IN OUT [--edit1 T] [--edit2 T] [--edit3 T]` with the arguments after
+// "run": the menu command on the workbench's windows, offscreen. Returns the exit
+// status (2 for bad usage); errors of the command are raised.
+int RunCommand(const std::vector<std::string>& args);
 
 }  // namespace vardel::cli

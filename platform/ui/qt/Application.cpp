@@ -4,6 +4,7 @@
 #include <QMetaObject>
 #include <QPalette>
 
+#include <cstdio>
 #include <new>
 
 #include "platform/gdi/Gdi.h"
@@ -152,6 +153,13 @@ bool ApplicationStarted() {
 
 void StopApplication() {
     TheApplication().reset();
+}
+
+void SilenceToolkitWarnings() {
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    });
 }
 
 }  // namespace vardel

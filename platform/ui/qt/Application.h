@@ -82,4 +82,8 @@ bool ApplicationStarted();
 // Destroys the windows and the application object.
 void StopApplication();
 
+// Drops Qt's own debug and warning output (tools that run windows offscreen print
+// only their results and errors).
+void SilenceToolkitWarnings();
+
 }  // namespace vardel
