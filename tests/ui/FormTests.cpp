@@ -235,3 +235,20 @@ TEST(Form, ClosingASecondaryWindowHidesItAndClosingTheMainWindowEndsTheLoop) {
     EXPECT_EQ(other, nullptr);
     EXPECT_FALSE(Application().Terminated());
 }
+
+TEST(Form, DismissingTheMainWindowOutsideTheLoopLeavesLaterModalLoopsWorking) {
+    TPlainForm* mainForm = nullptr;
+    Application().MakeWindow(mainForm);
+    mainForm->Dismiss();
+    EXPECT_TRUE(Application().Terminated());
+    Application().FreeWindows();
+
+    TForm dialog("Dialog");
+    bool ranInLoop = false;
+    QTimer::singleShot(0, [&] {
+        ranInLoop = dialog.Modal();
+        dialog.Dismiss();
+    });
+    EXPECT_EQ(dialog.PresentModal(), mrCancel);
+    EXPECT_TRUE(ranInLoop);
+}

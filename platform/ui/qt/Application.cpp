@@ -106,13 +106,18 @@ void TApplication::FreeWindows() {
 void TApplication::RunEventLoop() {
     if (terminated_ || !mainForm_) return;
     HandleEvent([this] { mainForm_->Present(); });
-    if (!terminated_) qt_->exec();
+    if (terminated_) return;
+    running_ = true;
+    qt_->exec();
+    running_ = false;
 }
 
 void TApplication::Terminate() {
     terminated_ = true;
-    // Leaves every running loop, the nested ones of modal windows included.
-    QCoreApplication::exit(0);
+    // Leaves every running loop, the nested ones of modal windows included. Outside
+    // the program's loop Qt would keep every later loop from starting, so nothing is
+    // asked of it then.
+    if (running_) QCoreApplication::exit(0);
 }
 
 void TApplication::HandleEvent(const std::function<void()>& handler) {

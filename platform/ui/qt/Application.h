@@ -72,6 +72,7 @@ class TApplication {
     std::vector<Window> windows_;
     TForm* mainForm_ = nullptr;
     bool terminated_ = false;
+    bool running_ = false;  // inside RunEventLoop's loop
 };
 
 // Makes the application object (once per process) and returns it.
