@@ -4,6 +4,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "graphics/PaletteColors.h"
 #include "platform/runtime/Exceptions.h"
 
 namespace vardel {
@@ -28,22 +29,6 @@ template <typename Handle>
 Handle Checked(Handle h) {
     if (!h) OutOfResources();
     return h;
-}
-
-std::vector<gdi::RGBQUAD> PaletteColors(const gdi::HPALETTE& palette, size_t limit) {
-    std::vector<gdi::PALETTEENTRY> entries(std::min<size_t>(gdi::GetObject(palette), limit));
-    gdi::GetPaletteEntries(palette, 0, static_cast<unsigned>(entries.size()), entries.data());
-    std::vector<gdi::RGBQUAD> quads(entries.size());
-    for (size_t i = 0; i < entries.size(); ++i)
-        quads[i] = {entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
-    return quads;
-}
-
-gdi::HPALETTE PaletteFromColors(const std::vector<gdi::RGBQUAD>& colors) {
-    if (colors.empty()) return nullptr;
-    gdi::LOGPALETTE lp;
-    for (const auto& q : colors) lp.palPalEntry.push_back({q.rgbRed, q.rgbGreen, q.rgbBlue, 0});
-    return gdi::CreatePalette(lp);
 }
 
 // A memory context with a bitmap selected, deleted when it goes out of scope.
@@ -76,6 +61,21 @@ int DisplayBits() {
 }
 }  // namespace
 
+std::vector<gdi::RGBQUAD> PaletteColors(const gdi::HPALETTE& palette, size_t limit) {
+    std::vector<gdi::PALETTEENTRY> entries(std::min<size_t>(gdi::GetObject(palette), limit));
+    gdi::GetPaletteEntries(palette, 0, static_cast<unsigned>(entries.size()), entries.data());
+    std::vector<gdi::RGBQUAD> quads(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) quads[i] = {entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
+    return quads;
+}
+
+gdi::HPALETTE PaletteFromColors(const std::vector<gdi::RGBQUAD>& colors) {
+    if (colors.empty()) return nullptr;
+    gdi::LOGPALETTE lp;
+    for (const auto& q : colors) lp.palPalEntry.push_back({q.rgbRed, q.rgbGreen, q.rgbBlue, 0});
+    return gdi::CreatePalette(lp);
+}
+
 // ---------------------------------------------------------------------------
 // The surface bound to a bitmap
 
@@ -106,6 +106,16 @@ void TBitmapCanvas::AcquireContext() {
         gdi::RealizePalette(dc);
     }
     SetHandle(dc);
+}
+
+void TBitmapCanvas::BeforeModify() {
+    bitmap_->Changing();
+    TCanvas::BeforeModify();
+}
+
+void TBitmapCanvas::AfterModify() {
+    bitmap_->Changed();
+    TCanvas::AfterModify();
 }
 
 void TBitmapCanvas::FreeContext() {
@@ -143,6 +153,12 @@ void TBitmap::InstallImage(std::shared_ptr<TBitmapImage> image) {
 }
 
 void TBitmap::Changing() {
+    TBitmapImage& image = *image_;
+    // The common case, an image of its own with nothing to drop, costs no more than this.
+    if (!image.keptFileBytes && image.description.dsBmih.biClrUsed == 0 &&
+        image.description.dsBmih.biClrImportant == 0 && (!image.section || image.handle == image.section) &&
+        image_.use_count() == 1)
+        return;
     if (image_.use_count() > 1) {
         // Copy on write: this bitmap gets an image of its own.
         const TBitmapImage& old = *image_;
@@ -332,11 +348,7 @@ bool TBitmap::Monochrome() const {
 
 TCanvas& TBitmap::Surface() {
     HandleNeeded();
-    if (!canvas_) {
-        canvas_ = std::make_unique<TBitmapCanvas>(this);
-        canvas_->OnBeforeModify = [this](TCanvas*) { Changing(); };
-        canvas_->OnAfterModify = [this](TCanvas*) { Changed(); };
-    }
+    if (!canvas_) canvas_ = std::make_unique<TBitmapCanvas>(this);
     return *canvas_;
 }
 

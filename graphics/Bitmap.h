@@ -34,7 +34,12 @@ struct TBitmapImage {
     gdi::HPALETTE palette;
     gdi::HBITMAP section;        // rows addressable; the same handle as `handle` for
                                  // images read from files or made device-independent
-    gdi::DIBSECTION description; // of the section, or the bitmap part of a device bitmap
+    // Of the section, or only the bitmap part of a device bitmap (header size 0).
+    gdi::DIBSECTION description = [] {
+        gdi::DIBSECTION d;
+        d.dsBmih.biSize = 0;
+        return d;
+    }();
     std::shared_ptr<const std::vector<uint8_t>> keptFileBytes;  // run-length files until changed
     bool coreHeaderOrigin = false;
     bool halftonePalette = false;
@@ -52,6 +57,9 @@ public:
 
 protected:
     void AcquireContext() override;
+    // The bitmap's own change handlers come before any hook a caller set.
+    void BeforeModify() override;
+    void AfterModify() override;
 
 private:
     TBitmap* bitmap_;

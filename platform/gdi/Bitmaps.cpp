@@ -357,6 +357,7 @@ unsigned SetDIBColorTable(const HDC& dc, unsigned start, unsigned count, const R
 bool GetObject(const HBITMAP& bitmap, DIBSECTION& out) {
     if (!bitmap) return false;
     out = DIBSECTION{};
+    out.dsBmih.biSize = 0;  // a device-dependent bitmap has no information header
     out.dsBm.bmWidth = bitmap->width;
     out.dsBm.bmHeight = bitmap->height;
     out.dsBm.bmWidthBytes = bitmap->isSection ? bitmap->stride : ((bitmap->width * bitmap->bitCount + 15) / 16) * 2;

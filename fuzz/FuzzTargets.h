@@ -1,0 +1,15 @@
+// One entry per reader: feed it any bytes. Bad input may raise the reader's own
+// exceptions (swallowed here); anything else (a crash, a sanitizer report, a hang)
+// is a fault. The libFuzzer programs and the regression test both call these.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace vardel::fuzz {
+
+void FuzzBmp(const uint8_t* data, size_t size);
+void FuzzIcon(const uint8_t* data, size_t size);
+void FuzzMetafile(const uint8_t* data, size_t size);
+
+}  // namespace vardel::fuzz
