@@ -10,12 +10,19 @@ namespace vardel {
 // ---------------------------------------------------------------------------
 // Canvases on windows
 
-TWindowCanvas::~TWindowCanvas() { FreeContext(); }
+TWindowCanvas::~TWindowCanvas() {
+    FreeContext();
+}
 
 void TWindowCanvas::AcquireContext() {
     gdi::HDC dc = window_ ? window_->ClientContext() : nullptr;
     if (!dc) throw EOutOfResources(msg::kWindowDC);
     SetHandle(dc);
+}
+
+void TWindowCanvas::AfterModify() {
+    TCanvas::AfterModify();
+    if (window_) window_->SurfaceChanged();
 }
 
 void TWindowCanvas::FreeContext() {
@@ -24,7 +31,9 @@ void TWindowCanvas::FreeContext() {
     if (dc) gdi::ReleaseDC(dc);
 }
 
-TControlCanvas::~TControlCanvas() { FreeContext(); }
+TControlCanvas::~TControlCanvas() {
+    FreeContext();
+}
 
 void TControlCanvas::AcquireContext() {
     if (!control_->Parent()) throw EInvalidOperation(Format(msg::kNoParent, {control_->Name()}));
@@ -45,8 +54,8 @@ void TControlCanvas::FreeContext() {
 TImage::TImage(std::string name) : TControl(std::move(name)) {
     picture_ = std::make_unique<TPicture>();
     picture_->OnModified = [this](TPicture*) { PictureModified(); };
-    picture_->OnProgress = [this](TObject* sender, TProgressStage stage, uint8_t percent, bool redraw,
-                                  const gdi::RECT& r, const std::string& msg) {
+    picture_->OnProgress = [this](TObject* sender, TProgressStage stage, uint8_t percent,
+                                  bool redraw, const gdi::RECT& r, const std::string& msg) {
         PictureProgress(sender, stage, percent, redraw, r, msg);
     };
     canvas_ = std::make_unique<TControlCanvas>(this);
@@ -59,7 +68,9 @@ TImage::~TImage() {
     picture_.reset();
 }
 
-void TImage::SetPicture(const TPicture& picture) { picture_->AssignGraphic(picture.Graphic()); }
+void TImage::SetPicture(const TPicture& picture) {
+    picture_->AssignGraphic(picture.Graphic());
+}
 
 TCanvas& TImage::Surface() {
     if (!picture_->Graphic()) {
@@ -149,12 +160,14 @@ void TImage::PictureModified() {
     } else {
         if (autoSize_) {
             const int pw = graphic->Width(), ph = graphic->Height();
-            if (pw > 0 && ph > 0 && (pw != Width() || ph != Height())) SetBounds(Left(), Top(), pw, ph);
+            if (pw > 0 && ph > 0 && (pw != Width() || ph != Height()))
+                SetBounds(Left(), Top(), pw, ph);
         }
         bool transparent = graphic->Transparent();
         if (transparent != transparent_) {
             const TGraphicClass& kind = graphic->ClassType();
-            if (!kind.InheritsFrom(TMetafile::ClassInfo()) && !kind.InheritsFrom(TIcon::ClassInfo())) {
+            if (!kind.InheritsFrom(TMetafile::ClassInfo()) &&
+                !kind.InheritsFrom(TIcon::ClassInfo())) {
                 graphic->SetTransparent(transparent_);
                 transparent = graphic->Transparent();
             }

@@ -212,3 +212,23 @@ TEST_F(WorkbenchTest, ClosingTheMainWindowWithOtherWindowsOpenEndsTheProgram) {
     Form1->Widget()->close();
     EXPECT_TRUE(Application().Terminated());
 }
+
+TEST_F(WorkbenchTest, WhatAWindowCanvasDrawsShowsAndReadsBackUntilTheNextFullRepaint) {
+    PutPicture(*Form1->Image1, 50, 40, [](int, int) { return Rgb(0, 255, 0); });
+    Form1->Present();
+    auto shown = [] {
+        for (int i = 0; i < 3; ++i) QApplication::processEvents();
+        return Form1->ClientWidget()->grab().toImage().pixelColor(5, 5);
+    };
+    EXPECT_EQ(shown(), QColor(0, 255, 0));
+    TWindowCanvas canvas(Form1);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x) canvas.WritePixel(x, y, Rgb(255, 0, 0));
+    EXPECT_EQ(canvas.ReadPixel(5, 5), Rgb(255, 0, 0));
+    EXPECT_EQ(shown(), QColor(255, 0, 0));
+    // The picture itself never changed; a full repaint shows it again.
+    EXPECT_EQ(PixelOf(*Form1->Image1, 5, 5), Rgb(0, 255, 0));
+    Form1->InvalidateRect({0, 0, Form1->ClientWidth(), Form1->ClientHeight()});
+    EXPECT_EQ(shown(), QColor(0, 255, 0));
+    canvas.FreeContext();
+}
