@@ -10,9 +10,7 @@ namespace vardel {
 // ---------------------------------------------------------------------------
 // Canvases on windows
 
-TWindowCanvas::~TWindowCanvas() {
-    FreeContext();
-}
+TWindowCanvas::~TWindowCanvas() { FreeContext(); }
 
 void TWindowCanvas::AcquireContext() {
     gdi::HDC dc = window_ ? window_->ClientContext() : nullptr;
@@ -31,9 +29,7 @@ void TWindowCanvas::FreeContext() {
     if (dc) gdi::ReleaseDC(dc);
 }
 
-TControlCanvas::~TControlCanvas() {
-    FreeContext();
-}
+TControlCanvas::~TControlCanvas() { FreeContext(); }
 
 void TControlCanvas::AcquireContext() {
     if (!control_->Parent()) throw EInvalidOperation(Format(msg::kNoParent, {control_->Name()}));
@@ -54,8 +50,8 @@ void TControlCanvas::FreeContext() {
 TImage::TImage(std::string name) : TControl(std::move(name)) {
     picture_ = std::make_unique<TPicture>();
     picture_->OnModified = [this](TPicture*) { PictureModified(); };
-    picture_->OnProgress = [this](TObject* sender, TProgressStage stage, uint8_t percent,
-                                  bool redraw, const gdi::RECT& r, const std::string& msg) {
+    picture_->OnProgress = [this](TObject* sender, TProgressStage stage, uint8_t percent, bool redraw,
+                                  const gdi::RECT& r, const std::string& msg) {
         PictureProgress(sender, stage, percent, redraw, r, msg);
     };
     canvas_ = std::make_unique<TControlCanvas>(this);
@@ -68,9 +64,7 @@ TImage::~TImage() {
     picture_.reset();
 }
 
-void TImage::SetPicture(const TPicture& picture) {
-    picture_->AssignGraphic(picture.Graphic());
-}
+void TImage::SetPicture(const TPicture& picture) { picture_->AssignGraphic(picture.Graphic()); }
 
 TCanvas& TImage::Surface() {
     if (!picture_->Graphic()) {
@@ -160,14 +154,12 @@ void TImage::PictureModified() {
     } else {
         if (autoSize_) {
             const int pw = graphic->Width(), ph = graphic->Height();
-            if (pw > 0 && ph > 0 && (pw != Width() || ph != Height()))
-                SetBounds(Left(), Top(), pw, ph);
+            if (pw > 0 && ph > 0 && (pw != Width() || ph != Height())) SetBounds(Left(), Top(), pw, ph);
         }
         bool transparent = graphic->Transparent();
         if (transparent != transparent_) {
             const TGraphicClass& kind = graphic->ClassType();
-            if (!kind.InheritsFrom(TMetafile::ClassInfo()) &&
-                !kind.InheritsFrom(TIcon::ClassInfo())) {
+            if (!kind.InheritsFrom(TMetafile::ClassInfo()) && !kind.InheritsFrom(TIcon::ClassInfo())) {
                 graphic->SetTransparent(transparent_);
                 transparent = graphic->Transparent();
             }

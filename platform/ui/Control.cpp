@@ -61,9 +61,7 @@ TWindow::~TWindow() {
     for (TControl* c : std::vector<TControl*>(controls_)) c->SetParent(nullptr);
 }
 
-void TWindow::SetCaption(std::string caption) {
-    caption_ = std::move(caption);
-}
+void TWindow::SetCaption(std::string caption) { caption_ = std::move(caption); }
 
 void TWindow::SetBounds(int left, int top, int width, int height) {
     left_ = left;
@@ -110,8 +108,7 @@ void TWindow::ContentsChanged() {
 }
 
 void TWindow::InsertControl(TControl* control) {
-    if (std::find(controls_.begin(), controls_.end(), control) == controls_.end())
-        controls_.push_back(control);
+    if (std::find(controls_.begin(), controls_.end(), control) == controls_.end()) controls_.push_back(control);
     InvalidateRect(control->BoundsRect());
     ContentsChanged();
 }
@@ -142,9 +139,7 @@ const gdi::HBITMAP& TWindow::ClientSurface() {
     return surface_;
 }
 
-gdi::HDC TWindow::ClientContext() {
-    return gdi::GetWindowDC(ClientSurface());
-}
+gdi::HDC TWindow::ClientContext() { return gdi::GetWindowDC(ClientSurface()); }
 
 void TWindow::InvalidateRect(const gdi::RECT&) {
     const bool wasPending = paintPending_;
@@ -171,9 +166,7 @@ std::vector<std::function<void()>>& Hooks() {
 }
 }  // namespace
 
-void AddAfterMessageHook(std::function<void()> hook) {
-    Hooks().push_back(std::move(hook));
-}
+void AddAfterMessageHook(std::function<void()> hook) { Hooks().push_back(std::move(hook)); }
 
 void RunAfterMessageHooks() {
     for (const auto& hook : Hooks()) hook();

@@ -20,18 +20,11 @@ class TWindow;
 enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
 // Mouse buttons and modifier keys held during a mouse event.
-enum TShiftFlag : uint8_t {
-    ssShift = 1,
-    ssAlt = 2,
-    ssCtrl = 4,
-    ssLeft = 8,
-    ssRight = 16,
-    ssMiddle = 32
-};
+enum TShiftFlag : uint8_t { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32 };
 using TShiftState = uint8_t;
 
 class TControl : public TPersistent {
-  public:
+public:
     explicit TControl(std::string name);
     ~TControl() override;
     std::string_view ClassName() const override { return "TControl"; }
@@ -68,7 +61,7 @@ class TControl : public TPersistent {
     std::function<void(TControl* sender, TShiftState shift, int x, int y)> OnMouseMove;
     std::function<void(TControl* sender, int x, int y)> OnContextPopup;
 
-  private:
+private:
     std::string name_;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     TWindow* parent_ = nullptr;
@@ -80,7 +73,7 @@ class TControl : public TPersistent {
 // A top-level window's plain part: bounds, caption, colour, child controls and the
 // client surface they are painted into.
 class TWindow : public TPersistent {
-  public:
+public:
     explicit TWindow(std::string name);
     ~TWindow() override;
     std::string_view ClassName() const override { return "TWindow"; }
@@ -134,7 +127,7 @@ class TWindow : public TPersistent {
     }
     std::function<void()> OnSurfaceChanged;
 
-  private:
+private:
     void ResizeSurface();
 
     std::string name_;

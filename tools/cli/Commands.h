@@ -11,7 +11,7 @@
 namespace vardel {
 class TGraphic;
 class TBitmap;
-}  // namespace vardel
+}
 
 namespace vardel::cli {
 
