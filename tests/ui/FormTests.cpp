@@ -252,3 +252,21 @@ TEST(Form, DismissingTheMainWindowOutsideTheLoopLeavesLaterModalLoopsWorking) {
     EXPECT_EQ(dialog.PresentModal(), mrCancel);
     EXPECT_TRUE(ranInLoop);
 }
+
+TEST(Form, AWindowThatSizesItselfStaysWhereTheUserMovedIt) {
+    TForm form("Form");
+    form.SetBounds(10, 20, 100, 100);
+    TSwatch swatch(form, 0);
+    swatch.SetBounds(0, 0, 30, 30);
+    form.SetAutoSize(true);
+    form.Present();
+    form.Widget()->move(200, 150);
+    ProcessEvents();
+    EXPECT_EQ(form.Left(), 200);
+    EXPECT_EQ(form.Top(), 150);
+    swatch.SetBounds(0, 0, 60, 40);
+    ProcessEvents();
+    EXPECT_EQ(form.Widget()->pos(), QPoint(200, 150));
+    EXPECT_EQ(form.ClientWidth(), 60);
+    form.Dismiss();
+}

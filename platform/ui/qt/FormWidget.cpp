@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -176,6 +177,13 @@ void TFormWidget::resizeEvent(QResizeEvent*) {
     client_->setGeometry(0, menuHeight, width(), std::max(0, height() - menuHeight));
     if (width() != form_.ClientWidth() || height() - menuHeight != form_.ClientHeight())
         form_.SetClientSize(width(), std::max(0, height() - menuHeight));
+}
+
+void TFormWidget::moveEvent(QMoveEvent*) {
+    // Where the user put the window is where it stays when it later changes size.
+    const QPoint at = pos();
+    if (at.x() != form_.Left() || at.y() != form_.Top())
+        form_.TWindow::SetBounds(at.x(), at.y(), form_.Width(), form_.Height());
 }
 
 void TFormWidget::changeEvent(QEvent* event) {
