@@ -108,16 +108,6 @@ void TBitmapCanvas::AcquireContext() {
     SetHandle(dc);
 }
 
-void TBitmapCanvas::BeforeModify() {
-    bitmap_->Changing();
-    TCanvas::BeforeModify();
-}
-
-void TBitmapCanvas::AfterModify() {
-    bitmap_->Changed();
-    TCanvas::AfterModify();
-}
-
 void TBitmapCanvas::FreeContext() {
     if (!HandleAllocated()) return;
     Lock();
@@ -152,13 +142,7 @@ void TBitmap::InstallImage(std::shared_ptr<TBitmapImage> image) {
     image_ = std::move(image);
 }
 
-void TBitmap::Changing() {
-    TBitmapImage& image = *image_;
-    // The common case, an image of its own with nothing to drop, costs no more than this.
-    if (!image.keptFileBytes && image.description.dsBmih.biClrUsed == 0 &&
-        image.description.dsBmih.biClrImportant == 0 && (!image.section || image.handle == image.section) &&
-        image_.use_count() == 1)
-        return;
+void TBitmap::PrepareChange() {
     if (image_.use_count() > 1) {
         // Copy on write: this bitmap gets an image of its own.
         const TBitmapImage& old = *image_;
@@ -175,11 +159,6 @@ void TBitmap::Changing() {
     image_->description.dsBmih.biClrUsed = 0;
     image_->description.dsBmih.biClrImportant = 0;
     image_->keptFileBytes.reset();
-}
-
-void TBitmap::Changed() {
-    maskValid_ = false;
-    NotifyChanged(this);
 }
 
 void TBitmap::HandleNeeded() {

@@ -61,6 +61,8 @@ protected:
     void BeforeModify() override;
     void AfterModify() override;
 
+    friend class TBitmap;
+
 private:
     TBitmap* bitmap_;
     gdi::HBITMAP oldBitmap_;
@@ -124,8 +126,21 @@ public:
 private:
     friend class TBitmapCanvas;
 
-    void Changing();   // before a change: copy on write, drop what the change outdates
-    void Changed();    // after a change
+    // Before a change: copy on write, drop what the change outdates. Every pixel
+    // written passes here, so the case with nothing to do stays inline.
+    void Changing() {
+        const TBitmapImage& image = *image_;
+        if (image.keptFileBytes || image.description.dsBmih.biClrUsed != 0 ||
+            image.description.dsBmih.biClrImportant != 0 || (image.section && image.handle != image.section) ||
+            image_.use_count() != 1)
+            PrepareChange();
+    }
+    void PrepareChange();
+    // After a change.
+    void Changed() {
+        maskValid_ = false;
+        NotifyChanged(this);
+    }
     void HandleNeeded();
     void PaletteNeeded();
     void MaskNeeded();
@@ -145,5 +160,15 @@ private:
     bool maskValid_ = false;
     bool noPaletteAvailable_ = false;
 };
+
+inline void TBitmapCanvas::BeforeModify() {
+    bitmap_->Changing();
+    TCanvas::BeforeModify();
+}
+
+inline void TBitmapCanvas::AfterModify() {
+    bitmap_->Changed();
+    TCanvas::AfterModify();
+}
 
 }  // namespace vardel

@@ -123,14 +123,6 @@ void TCanvas::UpdateState(uint8_t flags) {
     }
 }
 
-void TCanvas::AfterModify() {
-    if (OnAfterModify) OnAfterModify(this);
-}
-
-void TCanvas::BeforeModify() {
-    if (OnBeforeModify) OnBeforeModify(this);
-}
-
 void TCanvas::DrawGraphic(int x, int y, TGraphic* graphic) {
     if (!graphic || graphic->IsEmpty()) return;
     BeforeModify();

@@ -131,8 +131,12 @@ public:
     void Changed() { AfterModify(); }
 
 protected:
-    virtual void AfterModify();
-    virtual void BeforeModify();
+    virtual void AfterModify() {
+        if (OnAfterModify) OnAfterModify(this);
+    }
+    virtual void BeforeModify() {
+        if (OnBeforeModify) OnBeforeModify(this);
+    }
     // Obtains the context; the base has none to offer.
     virtual void AcquireContext() {}
 

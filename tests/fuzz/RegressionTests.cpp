@@ -15,7 +15,8 @@ using Target = void (*)(const uint8_t*, size_t);
 
 const std::map<std::string, Target>& Targets() {
     static const std::map<std::string, Target> targets = {
-        {"bmp", vardel::fuzz::FuzzBmp}, {"ico", vardel::fuzz::FuzzIcon}, {"metafile", vardel::fuzz::FuzzMetafile}};
+        {"bmp", vardel::fuzz::FuzzBmp}, {"ico", vardel::fuzz::FuzzIcon}, {"metafile", vardel::fuzz::FuzzMetafile},
+        {"tiff", vardel::fuzz::FuzzTiff}};
     return targets;
 }
 

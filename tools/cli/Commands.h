@@ -25,4 +25,10 @@ bool DescribeMetafile(TGraphic& graphic, Json& out);
 // status (2 for bad usage); errors of the command are raised.
 int RunCommand(const std::vector<std::string>& args);
 
+// TIFF files go to the TIFF reader instead of the picture container: names ending in
+// .tif or .tiff, in any case. Both print the reader's messages on standard error.
+bool IsTiffName(const std::string& name);
+int TiffInfo(const std::string& file);
+int TiffConvert(const std::string& in, const std::string& out);
+
 }  // namespace vardel::cli

@@ -33,6 +33,7 @@ int Usage() {
 }
 
 int Info(const std::string& file) {
+    if (IsTiffName(file)) return TiffInfo(file);
     TPicture picture;
     picture.LoadFile(file);
     TGraphic* graphic = picture.Graphic();
@@ -45,6 +46,7 @@ int Info(const std::string& file) {
 
 // What the workbench would show, as a BMP file of our own writer.
 int Convert(const std::string& in, const std::string& out) {
+    if (IsTiffName(in)) return TiffConvert(in, out);
     TPicture picture;
     picture.LoadFile(in);
     TGraphic* graphic = picture.Graphic();
