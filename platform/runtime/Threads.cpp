@@ -8,7 +8,8 @@
 
 namespace vardel {
 
-TEvent::TEvent(bool manualReset, bool initiallySet) : manualReset_(manualReset), set_(initiallySet) {}
+TEvent::TEvent(bool manualReset, bool initiallySet)
+    : manualReset_(manualReset), set_(initiallySet) {}
 
 void TEvent::Set() {
     {
@@ -30,25 +31,35 @@ TWaitResult TEvent::WaitFor(uint32_t milliseconds) {
     std::unique_lock lock(mutex_);
     if (milliseconds == kInfinite)
         changed_.wait(lock, [this] { return set_; });
-    else if (!changed_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return set_; }))
+    else if (!changed_.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                                [this] { return set_; }))
         return TWaitResult::Timeout;
     if (!manualReset_) set_ = false;
     return TWaitResult::Signaled;
 }
 
-void Sleep(uint32_t milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+void Sleep(uint32_t milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
 
 namespace {
 // Nice values: lower priorities are higher numbers.
 int NiceOf(TThreadPriority priority) {
     switch (priority) {
-        case TThreadPriority::tpIdle: return 19;
-        case TThreadPriority::tpLowest: return 10;
-        case TThreadPriority::tpLower: return 5;
-        case TThreadPriority::tpNormal: return 0;
-        case TThreadPriority::tpHigher: return -5;
-        case TThreadPriority::tpHighest: return -10;
-        case TThreadPriority::tpTimeCritical: return -15;
+        case TThreadPriority::tpIdle:
+            return 19;
+        case TThreadPriority::tpLowest:
+            return 10;
+        case TThreadPriority::tpLower:
+            return 5;
+        case TThreadPriority::tpNormal:
+            return 0;
+        case TThreadPriority::tpHigher:
+            return -5;
+        case TThreadPriority::tpHighest:
+            return -10;
+        case TThreadPriority::tpTimeCritical:
+            return -15;
     }
     return 0;
 }
@@ -81,7 +92,8 @@ void TThread::Run() {
 void TThread::ApplyPriority() {
     // On Linux each thread has a nice value of its own. A refused raise leaves it as
     // it was: priorities are a hint here.
-    if (systemId_ != 0) ::setpriority(PRIO_PROCESS, static_cast<id_t>(systemId_), NiceOf(priority_));
+    if (systemId_ != 0)
+        ::setpriority(PRIO_PROCESS, static_cast<id_t>(systemId_), NiceOf(priority_));
 }
 
 void TThread::Terminate() {

@@ -18,7 +18,7 @@ inline constexpr uint32_t kInfinite = 0xFFFFFFFF;
 enum class TWaitResult { Signaled, Timeout };
 
 class TEvent {
-public:
+  public:
     // A manual-reset event stays set until Reset; an auto-reset event lets one waiter
     // through and resets itself.
     explicit TEvent(bool manualReset = true, bool initiallySet = false);
@@ -30,7 +30,7 @@ public:
     // Waits until the event is set or `milliseconds` have passed (kInfinite: no limit).
     TWaitResult WaitFor(uint32_t milliseconds);
 
-private:
+  private:
     std::mutex mutex_;
     std::condition_variable changed_;
     const bool manualReset_;
@@ -40,13 +40,22 @@ private:
 // Suspends the calling thread.
 void Sleep(uint32_t milliseconds);
 
-enum class TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+enum class TThreadPriority {
+    tpIdle,
+    tpLowest,
+    tpLower,
+    tpNormal,
+    tpHigher,
+    tpHighest,
+    tpTimeCritical
+};
 
 class TThread {
-public:
+  public:
     // Starts `body` on a thread of its own at once. The body looks at Terminated()
     // to end early.
-    explicit TThread(std::function<void(TThread&)> body, TThreadPriority priority = TThreadPriority::tpNormal);
+    explicit TThread(std::function<void(TThread&)> body,
+                     TThreadPriority priority = TThreadPriority::tpNormal);
     // Asks the thread to end and waits for it.
     ~TThread();
     TThread(const TThread&) = delete;
@@ -65,7 +74,7 @@ public:
     // process to raise its own priority (otherwise the thread stays at normal).
     void SetPriority(TThreadPriority priority);
 
-private:
+  private:
     void Run();
     void ApplyPriority();
 
