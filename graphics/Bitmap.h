@@ -141,6 +141,11 @@ private:
         maskValid_ = false;
         NotifyChanged(this);
     }
+    // After drawing on the surface, which changes pixels and nothing else.
+    void PixelsChanged() {
+        maskValid_ = false;
+        NotifyPixelsChanged(this);
+    }
     void HandleNeeded();
     void PaletteNeeded();
     void MaskNeeded();
@@ -167,7 +172,7 @@ inline void TBitmapCanvas::BeforeModify() {
 }
 
 inline void TBitmapCanvas::AfterModify() {
-    bitmap_->Changed();
+    bitmap_->PixelsChanged();
     TCanvas::AfterModify();
 }
 

@@ -94,6 +94,7 @@ void TCanvas::SetHandle(gdi::HDC dc) {
         originalFont_.reset();
     }
     dc_ = std::move(dc);
+    pixels_ = gdi::PixelWindow{};
     fontVersion_ = penVersion_ = brushVersion_ = ~0u;
     Track(this, dc_ != nullptr);
 }

@@ -78,13 +78,28 @@ public:
     // The colour at (x, y), or 0xFFFFFFFF outside the surface. Calls no hook.
     TColor ReadPixel(int x, int y) {
         RequireState(csHandle);
+        // Every command reads every pixel: on 24- and 32-bit surfaces the rows are read
+        // directly, with the same bounds and clipping as the platform's GetPixel.
+        if (DirectPixels()) {
+            const uint8_t* p = pixels_.At(x, y);
+            return p ? static_cast<TColor>(p[2] | (p[1] << 8) | (p[0] << 16)) : static_cast<TColor>(gdi::CLR_INVALID);
+        }
         return static_cast<TColor>(gdi::GetPixel(dc_, x, y));
     }
     // Writes one pixel; outside the surface nothing changes.
     void WritePixel(int x, int y, TColor color) {
         BeforeModify();
         RequireState(csHandle | csPen);
-        gdi::SetPixelV(dc_, x, y, ResolveColor(color));
+        const uint32_t c = ResolveColor(color);
+        if (DirectPixels()) {
+            if (uint8_t* p = pixels_.At(x, y)) {
+                p[0] = static_cast<uint8_t>(c >> 16);
+                p[1] = static_cast<uint8_t>(c >> 8);
+                p[2] = static_cast<uint8_t>(c);
+            }
+        } else {
+            gdi::SetPixelV(dc_, x, y, c);
+        }
         AfterModify();
     }
     // Draws a graphic at its own size with its top-left corner at (x, y).
@@ -157,8 +172,13 @@ protected:
 
 private:
     void UpdateState(uint8_t flags);
+    bool DirectPixels() {
+        if (!pixels_.Current()) gdi::GetPixelWindow(dc_, pixels_);
+        return pixels_.bytesPerPixel != 0;
+    }
 
     gdi::HDC dc_;
+    gdi::PixelWindow pixels_;
     TFont font_;
     TPen pen_;
     TBrush brush_;

@@ -70,6 +70,10 @@ public:
     void SetModified(bool value) { modified_ = value; }
     bool PaletteDirty() const { return paletteDirty_; }
     void SetPaletteDirty(bool value) { paletteDirty_ = value; }
+    // True while the graphic announces a change of its pixels only (drawing on its
+    // surface): size, transparency and palette are as before, so subscribers may
+    // skip what depends on them alone.
+    bool PixelsOnlyChange() const { return pixelsOnly_; }
 
     // The subscriber told of every change (a picture subscribes to its graphic).
     std::function<void(TGraphic* sender)> OnModified;
@@ -79,6 +83,15 @@ public:
                   const gdi::RECT& r, const std::string& msg);
 
 protected:
+    // NotifyChanged for a change of pixels only.
+    void NotifyPixelsChanged(TObject* sender) {
+        pixelsOnly_ = true;
+        struct Reset {
+            bool& flag;
+            ~Reset() { flag = false; }
+        } reset{pixelsOnly_};
+        NotifyChanged(sender);
+    }
     // Sets the flag without a change notification (for assignments that notify once).
     void SetTransparentFlag(bool value) { transparent_ = value; }
     // SameContent compares these bytes; the default writes SaveStream into memory.
@@ -88,6 +101,7 @@ private:
     bool transparent_ = false;
     bool modified_ = false;
     bool paletteDirty_ = false;
+    bool pixelsOnly_ = false;
 };
 
 // Declares the class object of a graphic kind inside its class.

@@ -147,15 +147,23 @@ void TImage::SetTransparent(bool on) {
 }
 
 void TImage::PictureModified() {
-    // This runs for every pixel a command writes: each question is asked once.
     TGraphic* graphic = picture_->Graphic();
+    if (graphic && graphic == seenGraphic_ && graphic->PixelsOnlyChange()) {
+        // Every pixel a command writes ends here. Only pixels changed, so the picture's
+        // size, transparency and palette are what the last full pass found.
+        if (autoSize_ && seenWidth_ > 0 && seenHeight_ > 0 && (seenWidth_ != Width() || seenHeight_ != Height()))
+            SetBounds(Left(), Top(), seenWidth_, seenHeight_);
+        if (!drawing_) Invalidate();
+        return;
+    }
+    seenGraphic_ = graphic;
     if (!graphic) {
         SetOpaque(false);
     } else {
-        if (autoSize_) {
-            const int pw = graphic->Width(), ph = graphic->Height();
-            if (pw > 0 && ph > 0 && (pw != Width() || ph != Height())) SetBounds(Left(), Top(), pw, ph);
-        }
+        seenWidth_ = graphic->Width();
+        seenHeight_ = graphic->Height();
+        if (autoSize_ && seenWidth_ > 0 && seenHeight_ > 0 && (seenWidth_ != Width() || seenHeight_ != Height()))
+            SetBounds(Left(), Top(), seenWidth_, seenHeight_);
         bool transparent = graphic->Transparent();
         if (transparent != transparent_) {
             const TGraphicClass& kind = graphic->ClassType();

@@ -84,6 +84,10 @@ private:
 
     std::unique_ptr<TPicture> picture_;
     std::unique_ptr<TControlCanvas> canvas_;
+    // What PictureModified last found of the graphic; a change of pixels only
+    // leaves it as it was.
+    const TGraphic* seenGraphic_ = nullptr;
+    int seenWidth_ = 0, seenHeight_ = 0;
     bool autoSize_ = false;
     bool center_ = false;
     bool stretch_ = false;

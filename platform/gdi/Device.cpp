@@ -221,6 +221,7 @@ bool DeleteDC(HDC& dc) {
         dc->bitmap->selectedIn.compare_exchange_strong(expected, nullptr);
     }
     dc->alive = false;
+    ++dc->generation;
     dc->bitmap.reset();
     dc.reset();
     return true;
@@ -247,6 +248,7 @@ HBITMAP SelectObject(const HDC& dc, const HBITMAP& bitmap) {
             return nullptr;
         }
     }
+    ++dc->generation;
     HBITMAP old = dc->bitmap;
     if (old && old != bitmap && !old->isStock) {
         DCObj* expected = dc.get();
@@ -313,6 +315,7 @@ bool SetViewportOrgEx(const HDC& dc, int x, int y, POINT* old) {
     if (!Live(dc)) return false;
     if (old) *old = dc->origin;
     dc->origin = {x, y};
+    ++dc->generation;
     return true;
 }
 
@@ -320,11 +323,33 @@ bool IntersectClipRect(const HDC& dc, int left, int top, int right, int bottom) 
     if (!Live(dc)) return false;
     RECT r{left + dc->origin.x, top + dc->origin.y, right + dc->origin.x, bottom + dc->origin.y};
     dc->clip = dc->clip ? Intersect(*dc->clip, r) : r;
+    ++dc->generation;
     return true;
 }
 
 void SelectClipRect(const HDC& dc, const std::optional<RECT>& deviceRect) {
-    if (Live(dc)) dc->clip = deviceRect;
+    if (!Live(dc)) return;
+    dc->clip = deviceRect;
+    ++dc->generation;
+}
+
+bool GetPixelWindow(const HDC& dc, PixelWindow& window) {
+    window = PixelWindow{};
+    if (!Live(dc)) return false;
+    window.generationSource = &dc->generation;
+    window.generation = dc->generation;
+    if (!dc->bitmap || dc->bitmap->isStock) return false;
+    const BitmapObj& b = *dc->bitmap;
+    if (b.kind != PixelKind::Bgrx32 && b.kind != PixelKind::Bgr24) return false;
+    window.top = b.top;
+    window.step = b.step;
+    window.bytesPerPixel = b.kind == PixelKind::Bgrx32 ? 4 : 3;
+    const RECT bounds = DrawableBounds(*dc);
+    window.corner = {bounds.left, bounds.top};
+    window.origin = {dc->origin.x - bounds.left, dc->origin.y - bounds.top};
+    window.width = static_cast<uint32_t>(std::max(bounds.Width(), 0));
+    window.height = static_cast<uint32_t>(std::max(bounds.Height(), 0));
+    return true;
 }
 
 int GetClipBox(const HDC& dc, RECT* rect) {

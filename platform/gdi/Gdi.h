@@ -202,6 +202,33 @@ COLORREF SetPixel(const HDC& dc, int x, int y, COLORREF color);
 // SetPixel without working out the colour that was stored.
 bool SetPixelV(const HDC& dc, int x, int y, COLORREF color);
 
+// Direct access to the rows that a context draws on, for per-pixel work on 24- and
+// 32-bit surfaces. It describes the context as it was when taken; Current() says
+// whether the context's bitmap, origin and clipping are still the same.
+struct PixelWindow {
+    uint8_t* top = nullptr;  // row 0 of the bitmap
+    ptrdiff_t step = 0;      // from one row to the next below it
+    int bytesPerPixel = 0;   // 3 or 4; 0 when the context's pixels are not reachable so
+    POINT origin;            // device position of logical (0, 0), less the bounds' corner
+    POINT corner;            // top-left device pixel that drawing may touch
+    uint32_t width = 0, height = 0;  // how far drawing may reach from the corner
+    const uint32_t* generationSource = &kNoContext;
+    uint32_t generation = 1;
+
+    bool Current() const { return *generationSource == generation; }
+    // Where a logical point is stored when drawing may touch it, else null.
+    uint8_t* At(int x, int y) const {
+        const uint32_t dx = static_cast<uint32_t>(x + origin.x), dy = static_cast<uint32_t>(y + origin.y);
+        if (dx >= width || dy >= height) return nullptr;
+        return top + step * (static_cast<int>(dy) + corner.y) + bytesPerPixel * (static_cast<int>(dx) + corner.x);
+    }
+
+    static constexpr uint32_t kNoContext = 0;
+};
+// False (and no bytes per pixel) for contexts that draw on anything but a 24- or
+// 32-bit bitmap; the window still knows when the context changes.
+bool GetPixelWindow(const HDC& dc, PixelWindow& window);
+
 // ---------------------------------------------------------------------------
 // Bitmaps
 

@@ -101,6 +101,9 @@ struct DCObj : GdiObject {
     POINT penPos;
     POINT origin;              // device position of logical (0, 0)
     std::optional<RECT> clip;  // device coordinates
+    // Counts changes of bitmap, origin and clipping, so that a PixelWindow knows
+    // when it no longer describes the context.
+    uint32_t generation = 0;
 };
 
 struct MetafileObj : GdiObject {
