@@ -1,5 +1,6 @@
 #include "formats/Modules.h"
 
+#include "formats/gif/GifModule.h"
 #include "graphics/Picture.h"
 
 namespace vardel {
@@ -7,8 +8,9 @@ namespace vardel {
 void StartPictureModules() {
     // The registry fills its four built-in rows when first used.
     TFileFormatsList::Instance();
+    StartGifModule();
 }
 
-void StopPictureModules() {}
+void StopPictureModules() { StopGifModule(); }
 
 }  // namespace vardel

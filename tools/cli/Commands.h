@@ -18,5 +18,6 @@ namespace vardel::cli {
 bool DescribeBitmap(TGraphic& graphic, Json& out);
 bool DescribeIcon(TGraphic& graphic, Json& out);
 bool DescribeMetafile(TGraphic& graphic, Json& out);
+bool DescribeGif(TGraphic& graphic, Json& out);
 
 }  // namespace vardel::cli

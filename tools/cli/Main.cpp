@@ -35,7 +35,8 @@ int Info(const std::string& file) {
     picture.LoadFile(file);
     TGraphic* graphic = picture.Graphic();
     Json out;
-    if (!DescribeBitmap(*graphic, out) && !DescribeIcon(*graphic, out) && !DescribeMetafile(*graphic, out))
+    if (!DescribeBitmap(*graphic, out) && !DescribeIcon(*graphic, out) && !DescribeMetafile(*graphic, out) &&
+        !DescribeGif(*graphic, out))
         out.Add("kind", graphic->ClassName()).Add("width", graphic->Width()).Add("height", graphic->Height());
     std::printf("%s\n", out.Text().c_str());
     return 0;
