@@ -47,7 +47,7 @@ public:
     std::string_view ClassName() const override { return "TBitmapCanvas"; }
 
     // Deselects the bitmap and deletes the context (pixels stay in the bitmap).
-    void FreeContext();
+    void FreeContext() override;
     TBitmap* Bitmap() const { return bitmap_; }
 
 protected:
@@ -115,7 +115,6 @@ public:
 
 private:
     friend class TBitmapCanvas;
-    friend class TBitmapReader;
 
     void Changing();   // before a change: copy on write, drop what the change outdates
     void Changed();    // after a change
@@ -138,9 +137,5 @@ private:
     bool maskValid_ = false;
     bool noPaletteAvailable_ = false;
 };
-
-// Releases the contexts of every bitmap surface that is not locked; run after each
-// handled window message.
-void FreeMemoryContexts();
 
 }  // namespace vardel

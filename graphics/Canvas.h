@@ -95,8 +95,13 @@ public:
     // and selects font, pen and brush (there is no matching AfterModify).
     gdi::HDC Handle();
     bool HandleAllocated() const { return dc_ != nullptr; }
-    // The context as it is, without making one: for reading.
-    const gdi::HDC& CurrentHandle() const { return dc_; }
+    // The context as it is, without making one (none when not held).
+    const gdi::HDC& HeldContext() const { return dc_; }
+    // The context with font, pen and brush selected, without any change hook: for
+    // graphics that render onto this canvas and for the sources of transfers.
+    gdi::HDC DrawingContext();
+    // Gives the context back (what was drawn stays); the next use makes a new one.
+    virtual void FreeContext() { SetHandle(nullptr); }
 
     TFont& Font() { return font_; }
     TPen& Pen() { return pen_; }
@@ -124,6 +129,7 @@ protected:
     virtual void AcquireContext() {}
 
     // Installs or drops the context; dropping restores the original selections.
+    // Contexts installed here are given back after each handled window message.
     void SetHandle(gdi::HDC dc);
 
     enum StateFlag : uint8_t { csHandle = 1, csFont = 2, csPen = 4, csBrush = 8 };
@@ -142,5 +148,11 @@ private:
     std::recursive_mutex mutex_;
     int lockCount_ = 0;
 };
+
+// Gives back the contexts of every canvas that is not locked; run after each handled
+// window message. Pixels already drawn stay in their bitmaps.
+void FreeMemoryContexts();
+// Gives back the context of every canvas for which `holds` answers true.
+void FreeContextsWhere(const std::function<bool(TCanvas&)>& holds);
 
 }  // namespace vardel

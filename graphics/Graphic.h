@@ -79,6 +79,8 @@ public:
                   const gdi::RECT& r, const std::string& msg);
 
 protected:
+    // Sets the flag without a change notification (for assignments that notify once).
+    void SetTransparentFlag(bool value) { transparent_ = value; }
     // SameContent compares these bytes; the default writes SaveStream into memory.
     virtual std::vector<uint8_t> ContentBytes();
 

@@ -2,6 +2,7 @@
 // size is drawn when it is BMP-coded.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "graphics/Graphic.h"
@@ -35,7 +36,7 @@ private:
         uint32_t size, offset;
     };
     std::vector<Entry> Entries() const;
-    const Entry* BestEntry() const;
+    std::optional<Entry> BestEntry() const;
 
     std::vector<uint8_t> bytes_;
     gdi::HICON icon_;

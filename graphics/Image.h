@@ -18,7 +18,7 @@ public:
     explicit TWindowCanvas(TWindow* window) : window_(window) {}
     ~TWindowCanvas() override;
     std::string_view ClassName() const override { return "TWindowCanvas"; }
-    void FreeContext();
+    void FreeContext() override;
 
 protected:
     void AcquireContext() override;
@@ -33,7 +33,7 @@ public:
     explicit TControlCanvas(TControl* control) : control_(control) {}
     ~TControlCanvas() override;
     std::string_view ClassName() const override { return "TControlCanvas"; }
-    void FreeContext();
+    void FreeContext() override;
 
 protected:
     void AcquireContext() override;

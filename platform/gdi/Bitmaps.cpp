@@ -192,13 +192,13 @@ HBITMAP CreateDIBSection(const HDC&, const BITMAPINFO& info, uint32_t usage, uin
     if (bits) *bits = nullptr;
     const auto& h = info.bmiHeader;
     const bool bitfields = h.biCompression == BI_BITFIELDS;
-    if (usage != DIB_RGB_COLORS || h.biPlanes != 1 || h.biHeight == INT32_MIN ||
-        !(h.biCompression == BI_RGB || (bitfields && (h.biBitCount == 16 || h.biBitCount == 32)))) {
-        SetFailure(ERROR_INVALID_PARAMETER);
-        return nullptr;
-    }
-    if (bitfields && (info.bmiMasks[0] == 0 && info.bmiMasks[1] == 0 && info.bmiMasks[2] == 0)) {
-        SetFailure(ERROR_INVALID_PARAMETER);
+    // A description the layer cannot hold is refused without an error code: only
+    // running out of memory leaves one.
+    if (usage != DIB_RGB_COLORS || h.biPlanes != 1 || h.biHeight == INT32_MIN || h.biWidth <= 0 ||
+        h.biHeight == 0 || !ValidBitCount(h.biBitCount) ||
+        !(h.biCompression == BI_RGB || (bitfields && (h.biBitCount == 16 || h.biBitCount == 32))) ||
+        (bitfields && info.bmiMasks == std::array<uint32_t, 3>{})) {
+        SetFailure(ERROR_SUCCESS);
         return nullptr;
     }
     const int height = h.biHeight < 0 ? -h.biHeight : h.biHeight;
@@ -251,7 +251,6 @@ void StoreDIBRows(BitmapObj& dst, const BITMAPINFO& info, const uint8_t* data, s
 HBITMAP CreateDIBitmap(const HDC& dc, const BITMAPINFOHEADER& header, uint32_t init, const void* bits,
                        size_t dataSize, const BITMAPINFO& info, uint32_t usage) {
     const auto& h = info.bmiHeader;
-    const bool rle = h.biCompression == BI_RLE8 || h.biCompression == BI_RLE4;
     const bool valid =
         usage == DIB_RGB_COLORS && ValidBitCount(h.biBitCount) && h.biPlanes == 1 && h.biWidth > 0 &&
         h.biHeight != 0 && h.biHeight != INT32_MIN &&
@@ -259,8 +258,8 @@ HBITMAP CreateDIBitmap(const HDC& dc, const BITMAPINFOHEADER& header, uint32_t i
          (h.biCompression == BI_BITFIELDS && (h.biBitCount == 16 || h.biBitCount == 32)) ||
          (h.biCompression == BI_RLE8 && h.biBitCount == 8 && h.biHeight > 0) ||
          (h.biCompression == BI_RLE4 && h.biBitCount == 4 && h.biHeight > 0));
-    if (!valid || (init & CBM_INIT && !rle && DIBStride(h.biWidth, h.biBitCount) == 0)) {
-        SetFailure(ERROR_INVALID_PARAMETER);
+    if (!valid || header.biWidth <= 0 || header.biHeight == 0 || header.biHeight == INT32_MIN) {
+        SetFailure(ERROR_SUCCESS);
         return nullptr;
     }
     const int height = header.biHeight < 0 ? -header.biHeight : header.biHeight;

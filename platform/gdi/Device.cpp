@@ -28,13 +28,12 @@ std::atomic<COLORREF>* SysColors() {
     return colors;
 }
 
-HBITMAP StockBitmap() {
-    static HBITMAP stock = [] {
-        HBITMAP b = CreateBitmap(1, 1, 1, 1, nullptr);
-        b->isStock = true;
-        return b;
-    }();
-    return stock;
+// Every memory context starts with a 1 × 1 monochrome bitmap of its own, so what is
+// drawn before a real bitmap is selected goes nowhere that anyone reads.
+HBITMAP DefaultBitmap() {
+    HBITMAP b = CreateBitmap(1, 1, 1, 1, nullptr);
+    b->isStock = true;
+    return b;
 }
 
 HDC NewDC(DCKind kind) {
@@ -161,7 +160,7 @@ HDC GetWindowDC(const HBITMAP& clientSurface) {
 
 HDC CreateCompatibleDC(const HDC&) {
     HDC dc = NewDC(DCKind::Memory);
-    dc->bitmap = StockBitmap();
+    dc->bitmap = DefaultBitmap();
     return dc;
 }
 
