@@ -11,6 +11,8 @@ void StartPictureModules() {
     StartGifModule();
 }
 
-void StopPictureModules() { StopGifModule(); }
+void StopPictureModules() {
+    StopGifModule();
+}
 
 }  // namespace vardel

@@ -12,10 +12,11 @@ namespace vardel {
 using TGIFWarningSink = std::function<void(const char* message)>;
 
 class TGIFBlockReader {
-public:
+  public:
     static constexpr int kMaxBlock = 255;
 
-    TGIFBlockReader(TStream& stream, TGIFWarningSink warn) : stream_(stream), warn_(std::move(warn)) {}
+    TGIFBlockReader(TStream& stream, TGIFWarningSink warn)
+        : stream_(stream), warn_(std::move(warn)) {}
 
     // Reads the next sub-block into buffer (room for kMaxBlock bytes) and returns its
     // length, 0 for the terminating zero-length block, or -1 at the end of the stream.
@@ -28,7 +29,7 @@ public:
     bool TerminatorSeen() const { return terminatorSeen_; }
     bool EndOfStream() const { return endOfStream_; }
 
-private:
+  private:
     TStream& stream_;
     TGIFWarningSink warn_;
     bool terminatorSeen_ = false;

@@ -10,7 +10,7 @@
 namespace vardel {
 
 class TGIFWriter {
-public:
+  public:
     explicit TGIFWriter(TStream& stream) : stream_(stream) {}
     TGIFWriter(const TGIFWriter&) = delete;
     TGIFWriter& operator=(const TGIFWriter&) = delete;
@@ -26,7 +26,7 @@ public:
         if (dirty_) Flush();
     }
 
-private:
+  private:
     void Flush();
 
     TStream& stream_;

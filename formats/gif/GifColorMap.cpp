@@ -49,7 +49,8 @@ void TGIFColorMap::LoadFromStream(TStream& stream, int count) {
     ReadExact(stream, bytes.data(), 3 * static_cast<size_t>(count));
     entries_.clear();
     Grow(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) entries_.push_back({bytes[3 * i], bytes[3 * i + 1], bytes[3 * i + 2]});
+    for (int i = 0; i < count; ++i)
+        entries_.push_back({bytes[3 * i], bytes[3 * i + 1], bytes[3 * i + 2]});
 }
 
 void TGIFColorMap::SaveToStream(TStream& stream) const {

@@ -23,7 +23,7 @@ struct TGIFColor {
 int ColorMapBits(int count);
 
 class TGIFColorMap {
-public:
+  public:
     static constexpr int kMaxColors = 256;
 
     virtual ~TGIFColorMap() = default;
@@ -53,28 +53,28 @@ public:
     // Warnings go to the item that owns the map.
     virtual void ReportWarning(int severity, std::string_view message) = 0;
 
-private:
+  private:
     void Grow(size_t needed);
     std::vector<TGIFColor> entries_;
 };
 
 // The logical screen's map; it reports warnings to the image through the header.
 class TGIFGlobalColorMap : public TGIFColorMap {
-public:
+  public:
     explicit TGIFGlobalColorMap(TGIFItem& header) : header_(header) {}
     void ReportWarning(int severity, std::string_view message) override;
 
-private:
+  private:
     TGIFItem& header_;
 };
 
 // A frame's own map; it reports warnings to its frame.
 class TGIFLocalColorMap : public TGIFColorMap {
-public:
+  public:
     explicit TGIFLocalColorMap(TGIFItem& frame) : frame_(frame) {}
     void ReportWarning(int severity, std::string_view message) override;
 
-private:
+  private:
     TGIFItem& frame_;
 };
 

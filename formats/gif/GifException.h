@@ -6,15 +6,17 @@
 namespace vardel {
 
 class GIFException : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 namespace gifmsg {
 // Errors of reading.
 inline constexpr const char* kInvalidSignature = "Invalid GIF signature";
-inline constexpr const char* kScreenColors = "Invalid number of colors specified in Screen Descriptor";
-inline constexpr const char* kImageColors = "Invalid number of colors specified in Image Descriptor";
+inline constexpr const char* kScreenColors =
+    "Invalid number of colors specified in Screen Descriptor";
+inline constexpr const char* kImageColors =
+    "Invalid number of colors specified in Image Descriptor";
 inline constexpr const char* kPrematureEnd = "Premature end of data";
 inline constexpr const char* kUnknownExtension = "Unknown extension type";
 inline constexpr const char* kBadIntroducer = "Invalid extension introducer";

@@ -32,7 +32,9 @@ TExtensionList& TExtensionList::Instance() {
     return *slot;
 }
 
-void TExtensionList::Free() { ExtensionListSlot().reset(); }
+void TExtensionList::Free() {
+    ExtensionListSlot().reset();
+}
 
 void TExtensionList::Add(uint8_t label, const TGIFExtensionClass& kind) {
     rows_.emplace_back(label, &kind);
@@ -54,7 +56,9 @@ TAppExtensionList& TAppExtensionList::Instance() {
     return *slot;
 }
 
-void TAppExtensionList::Free() { AppExtensionListSlot().reset(); }
+void TAppExtensionList::Free() {
+    AppExtensionListSlot().reset();
+}
 
 void TAppExtensionList::Add(std::string_view identifier, const TGIFExtensionClass& kind) {
     TGIFApplicationId id{};

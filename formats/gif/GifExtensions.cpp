@@ -141,7 +141,9 @@ void TGIFTextExtension::SaveBody(TStream& stream) const {
     WriteByte(stream, 0);
 }
 
-void TGIFCommentExtension::LoadBody(TStream& stream) { ReadSubBlockStrings(stream, TextLines); }
+void TGIFCommentExtension::LoadBody(TStream& stream) {
+    ReadSubBlockStrings(stream, TextLines);
+}
 
 void TGIFCommentExtension::SaveBody(TStream& stream) const {
     WriteSubBlockStrings(stream, TextLines);
@@ -182,7 +184,9 @@ void TGIFApplicationExtension::ReadAppData(TStream&) {
     throw GIFException(gifmsg::kAppBlockSize);
 }
 
-void TGIFApplicationExtension::WriteAppData(TStream& stream) const { WriteByte(stream, 0); }
+void TGIFApplicationExtension::WriteAppData(TStream& stream) const {
+    WriteByte(stream, 0);
+}
 
 void TGIFUnknownAppExtension::ReadAppData(TStream& stream) {
     SubBlocks.clear();

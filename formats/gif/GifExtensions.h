@@ -26,7 +26,7 @@ struct TGIFExtensionClass {
 };
 
 class TGIFExtension : public TGIFItem {
-public:
+  public:
     explicit TGIFExtension(TGIFSubImage& frame);
     std::string_view ClassName() const override { return ClassType().name; }
 
@@ -40,19 +40,24 @@ public:
 
     TGIFSubImage& Frame() const { return frame_; }
 
-protected:
+  protected:
     virtual void LoadBody(TStream& stream) = 0;
     virtual void SaveBody(TStream& stream) const = 0;
 
-private:
+  private:
     TGIFSubImage& frame_;
 };
 
 // Disposal methods of the graphic control block (flag bits 2 to 4).
-enum class TGIFDisposal : uint8_t { dmNone = 0, dmNoDisposal = 1, dmBackground = 2, dmPrevious = 3 };
+enum class TGIFDisposal : uint8_t {
+    dmNone = 0,
+    dmNoDisposal = 1,
+    dmBackground = 2,
+    dmPrevious = 3
+};
 
 class TGIFGraphicControlExtension : public TGIFExtension {
-public:
+  public:
     static const TGIFExtensionClass& ClassInfo();
     using TGIFExtension::TGIFExtension;
     const TGIFExtensionClass& ClassType() const override { return ClassInfo(); }
@@ -72,13 +77,13 @@ public:
     uint8_t TransparentColorIndex = 0;
     uint8_t Terminator = 0;
 
-protected:
+  protected:
     void LoadBody(TStream& stream) override;
     void SaveBody(TStream& stream) const override;
 };
 
 class TGIFTextExtension : public TGIFExtension {
-public:
+  public:
     static const TGIFExtensionClass& ClassInfo();
     using TGIFExtension::TGIFExtension;
     const TGIFExtensionClass& ClassType() const override { return ClassInfo(); }
@@ -90,13 +95,13 @@ public:
     uint8_t ForegroundColorIndex = 0, BackgroundColorIndex = 0;
     std::vector<std::string> TextLines;
 
-protected:
+  protected:
     void LoadBody(TStream& stream) override;
     void SaveBody(TStream& stream) const override;
 };
 
 class TGIFCommentExtension : public TGIFExtension {
-public:
+  public:
     static const TGIFExtensionClass& ClassInfo();
     using TGIFExtension::TGIFExtension;
     const TGIFExtensionClass& ClassType() const override { return ClassInfo(); }
@@ -104,7 +109,7 @@ public:
 
     std::vector<std::string> TextLines;
 
-protected:
+  protected:
     void LoadBody(TStream& stream) override;
     void SaveBody(TStream& stream) const override;
 };
@@ -114,7 +119,7 @@ using TGIFApplicationId = std::array<uint8_t, 11>;  // 8-byte identifier, 3-byte
 // An application block. The plain class is what a block of an unexpected size
 // becomes; it has no reader for the data that follows, so loading one fails.
 class TGIFApplicationExtension : public TGIFExtension {
-public:
+  public:
     static const TGIFExtensionClass& ClassInfo();
     using TGIFExtension::TGIFExtension;
     const TGIFExtensionClass& ClassType() const override { return ClassInfo(); }
@@ -127,7 +132,7 @@ public:
 
     TGIFApplicationId Identifier{};
 
-protected:
+  protected:
     void LoadBody(TStream& stream) override;
     void SaveBody(TStream& stream) const override;
     // The data sub-blocks after the identifier, with their terminating zero.
@@ -141,21 +146,21 @@ struct TGIFBlock {
 };
 
 class TGIFUnknownAppExtension : public TGIFApplicationExtension {
-public:
+  public:
     static const TGIFExtensionClass& ClassInfo();
     using TGIFApplicationExtension::TGIFApplicationExtension;
     const TGIFExtensionClass& ClassType() const override { return ClassInfo(); }
 
     std::vector<TGIFBlock> SubBlocks;
 
-protected:
+  protected:
     void ReadAppData(TStream& stream) override;
     void WriteAppData(TStream& stream) const override;
 };
 
 // The loop block ("NETSCAPE2.0", also read under "ANIMEXTS1.0").
 class TGIFAppExtNSLoop : public TGIFApplicationExtension {
-public:
+  public:
     static const TGIFExtensionClass& ClassInfo();
     explicit TGIFAppExtNSLoop(TGIFSubImage& frame);
     const TGIFExtensionClass& ClassType() const override { return ClassInfo(); }
@@ -163,14 +168,14 @@ public:
     uint16_t LoopCount = 0;  // 0: loop forever
     uint32_t BufferSize = 0;
 
-protected:
+  protected:
     void ReadAppData(TStream& stream) override;
     void WriteAppData(TStream& stream) const override;
 };
 
 // Label -> class. Lookups run from the last row to the first.
 class TExtensionList {
-public:
+  public:
     // Made with its four rows on first use; Free drops it (module shutdown).
     static TExtensionList& Instance();
     static void Free();
@@ -178,20 +183,20 @@ public:
     void Add(uint8_t label, const TGIFExtensionClass& kind);
     const TGIFExtensionClass* Find(uint8_t label) const;
 
-private:
+  private:
     std::vector<std::pair<uint8_t, const TGIFExtensionClass*>> rows_;
 };
 
 // Application identifier (all 11 bytes, case matters) -> class.
 class TAppExtensionList {
-public:
+  public:
     static TAppExtensionList& Instance();
     static void Free();
 
     void Add(std::string_view identifier, const TGIFExtensionClass& kind);
     const TGIFExtensionClass* Find(const TGIFApplicationId& identifier) const;
 
-private:
+  private:
     std::vector<std::pair<TGIFApplicationId, const TGIFExtensionClass*>> rows_;
 };
 

@@ -21,7 +21,7 @@ class TGIFImage;
 
 // The logical screen descriptor (GIF89a, section 18) and the global colour map.
 class TGIFHeader : public TGIFItem {
-public:
+  public:
     explicit TGIFHeader(TGIFImage* image) : TGIFItem(image), globalColorMap_(*this) {}
     std::string_view ClassName() const override { return "TGIFHeader"; }
 
@@ -40,25 +40,25 @@ public:
     uint8_t BackgroundIndex = 0;
     uint8_t AspectRatio = 0;
 
-private:
+  private:
     TGIFGlobalColorMap globalColorMap_;
 };
 
 class TGIFExtensionList : public TGIFList<TGIFExtension> {
-public:
+  public:
     explicit TGIFExtensionList(TGIFSubImage& frame);
     // Reads the extensions in front of an image descriptor.
     void LoadFromStream(TStream& stream);
     void SaveToStream(TStream& stream) const;
 
-private:
+  private:
     TGIFSubImage& frame_;
 };
 
 // One frame: its image descriptor (GIF89a, section 20), local colour map, extensions
 // and pixel indices, Width x Height bytes, rows from top to bottom.
 class TGIFSubImage : public TGIFItem {
-public:
+  public:
     explicit TGIFSubImage(TGIFImage* image);
     ~TGIFSubImage() override;
     std::string_view ClassName() const override { return "TGIFSubImage"; }
@@ -96,7 +96,7 @@ public:
     bool IsTransparent = false;
     std::vector<uint8_t> Pixels;
 
-private:
+  private:
     void DecodePixels(TStream& stream, uint64_t pixelBytesBefore);
 
     TGIFExtensionList extensions_;
@@ -104,7 +104,7 @@ private:
 };
 
 class TGIFImageList : public TGIFList<TGIFSubImage> {
-public:
+  public:
     using TGIFList<TGIFSubImage>::TGIFList;
     // Reads frames until the trailer, the end of the stream or an unknown block.
     void LoadFromStream(TStream& stream);
@@ -114,7 +114,7 @@ public:
 
 // Made only while a stream is read or written.
 class TGIFTrailer : public TGIFItem {
-public:
+  public:
     using TGIFItem::TGIFItem;
     std::string_view ClassName() const override { return "TGIFTrailer"; }
     void LoadFromStream(TStream& stream) override;
@@ -127,7 +127,7 @@ using TGIFWarningEvent =
 class TGIFImage : public TGraphic {
     VARDEL_GRAPHIC_CLASS(TGIFImage)
 
-public:
+  public:
     TGIFImage();
     ~TGIFImage() override;
 
@@ -160,7 +160,7 @@ public:
     virtual void ReportWarning(TObject* sender, int severity, std::string_view message);
     TGIFWarningEvent WarningHandler;
 
-private:
+  private:
     TGIFHeader header_;
     TGIFImageList frames_;
 };

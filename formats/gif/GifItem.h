@@ -27,7 +27,7 @@ inline constexpr uint8_t kApplicationLabel = 0xFF;
 enum class TGIFVersion : uint8_t { gvUnknown = 0, gv87a = 1, gv89a = 2 };
 
 class TGIFItem : public TPersistent {
-public:
+  public:
     explicit TGIFItem(TGIFImage* image) : image_(image) {}
     ~TGIFItem() override = default;
     TGIFItem(const TGIFItem&) = delete;
@@ -47,13 +47,13 @@ public:
     // The image clears this when it is destroyed before an item that outlives it.
     void ForgetImage() { image_ = nullptr; }
 
-private:
+  private:
     TGIFImage* image_;
 };
 
 // A list that owns its items and passes warnings on to the image.
 class TGIFListBase : public TPersistent {
-public:
+  public:
     explicit TGIFListBase(TGIFImage* image) : image_(image) {}
     TGIFListBase(const TGIFListBase&) = delete;
     TGIFListBase& operator=(const TGIFListBase&) = delete;
@@ -62,13 +62,13 @@ public:
     void ReportWarning(int severity, std::string_view message);
     TGIFImage* Image() const { return image_; }
 
-private:
+  private:
     TGIFImage* image_;
 };
 
 template <class T>
 class TGIFList : public TGIFListBase {
-public:
+  public:
     using TGIFListBase::TGIFListBase;
 
     int Count() const { return static_cast<int>(items_.size()); }
@@ -81,7 +81,7 @@ public:
     void Clear() { items_.clear(); }
     const std::vector<std::unique_ptr<T>>& Items() const { return items_; }
 
-private:
+  private:
     std::vector<std::unique_ptr<T>> items_;
 };
 

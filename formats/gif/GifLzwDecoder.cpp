@@ -19,8 +19,8 @@ constexpr std::array<TInterlacePass, 4> kPasses{{{0, 8}, {4, 8}, {2, 4}, {1, 2}}
 
 }  // namespace
 
-void TGIFLZWDecoder::DecodePixels(TStream& stream, uint8_t* pixels, uint32_t width,
-                                  uint32_t height, bool interlaced) {
+void TGIFLZWDecoder::DecodePixels(TStream& stream, uint8_t* pixels, uint32_t width, uint32_t height,
+                                  bool interlaced) {
     blocks_.emplace(stream, warn_);
     const int minCodeSize = stream.ReadByte();
     if (minCodeSize < 0) return;

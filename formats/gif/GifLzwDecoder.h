@@ -12,7 +12,7 @@
 namespace vardel {
 
 class TGIFLZWDecoder {
-public:
+  public:
     static constexpr int kMaxCodes = 4096;
     static constexpr int kStackSize = 8192;
     static constexpr int kMaxMinCodeSize = 11;
@@ -32,7 +32,7 @@ public:
     void DecodePixels(TStream& stream, uint8_t* pixels, uint32_t width, uint32_t height,
                       bool interlaced);
 
-private:
+  private:
     // Next code of `size` bits, or -1 when the data has run out.
     int ReadCode(int size);
     bool Refill(int size);

@@ -20,7 +20,9 @@ struct TInterlacePass {
 };
 constexpr std::array<TInterlacePass, 4> kPasses{{{0, 8}, {4, 8}, {2, 4}, {1, 2}}};
 
-int WidthLimit(int width) { return width >= kMaxCodeWidth ? 4096 : (1 << width) - 1; }
+int WidthLimit(int width) {
+    return width >= kMaxCodeWidth ? 4096 : (1 << width) - 1;
+}
 
 }  // namespace
 

@@ -12,7 +12,7 @@ namespace vardel {
 class TGIFWriter;
 
 class TGIFEncoder {
-public:
+  public:
     virtual ~TGIFEncoder() = default;
     // Encodes width x height indices (rows top to bottom), taking the rows in
     // interlaced order when asked. Every index must be below colorLimit, else
@@ -24,7 +24,7 @@ public:
 // Open-addressed table of the strings seen so far: an entry holds key x 4096 + code,
 // where the key is prefix code x 256 + next index; all-one upper bits mark a free slot.
 class THashTable {
-public:
+  public:
     static constexpr int kSize = 8009;  // a prime, so every probe path visits all slots
 
     void Reset() { slots_.fill(kFree); }
@@ -47,7 +47,7 @@ public:
         slots_[static_cast<size_t>(slot)] = (key << 12) | static_cast<uint32_t>(code);
     }
 
-private:
+  private:
     static constexpr uint32_t kFree = 0xFFFFFFFF;
     static constexpr uint32_t kFreeKey = 0xFFFFF;
     std::array<uint32_t, kSize> slots_{};
@@ -56,17 +56,17 @@ private:
 // Variable-width LZW (GIF89a, appendix F) with a table of 4096 codes; a full table
 // is started afresh with a clear code.
 class TLZWEncoder : public TGIFEncoder {
-public:
+  public:
     void Encode(TStream& stream, int minCodeSize, int colorLimit, const uint8_t* pixels,
                 bool interlaced, int height, int width) override;
 
-private:
+  private:
     void WriteCode(TGIFWriter& writer, int code);
     void StartTable(TGIFWriter& writer);
 
     int minCodeSize_ = 0;
     int clearCode_ = 0;
-    int codeWidth_ = 0;  // bits of the next code
+    int codeWidth_ = 0;   // bits of the next code
     int widthLimit_ = 0;  // the largest code that the width holds (4096 at 12 bits)
     int freeCode_ = 0;
     uint64_t bits_ = 0;  // accumulator, least significant bit first

@@ -19,7 +19,9 @@ bool IsSignature(const uint8_t* bytes) {
 }
 
 // Colours of a map whose presence and size a flags byte gives.
-int MapColors(uint8_t flags) { return 2 << (flags & 7); }
+int MapColors(uint8_t flags) {
+    return 2 << (flags & 7);
+}
 
 // The next byte that is not a zero, or -1 at the end of the stream.
 int NextBlockByte(TStream& stream) {
@@ -108,7 +110,9 @@ void TGIFImageList::LoadFromStream(TStream& stream) {
     }
 }
 
-void TGIFSubImage::LoadFromStream(TStream& stream) { LoadFromStream(stream, 0); }
+void TGIFSubImage::LoadFromStream(TStream& stream) {
+    LoadFromStream(stream, 0);
+}
 
 void TGIFSubImage::LoadFromStream(TStream& stream, uint64_t pixelBytesBefore) {
     Clear();

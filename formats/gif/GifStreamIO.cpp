@@ -45,7 +45,9 @@ void WriteSubBlockStrings(TStream& stream, const std::vector<std::string>& lines
     }
 }
 
-void WriteByte(TStream& stream, uint8_t value) { stream.WriteBuffer(&value, 1); }
+void WriteByte(TStream& stream, uint8_t value) {
+    stream.WriteBuffer(&value, 1);
+}
 
 void WriteWord(TStream& stream, uint16_t value) {
     const uint8_t bytes[2] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8)};

@@ -76,8 +76,8 @@ void TGIFImageList::SaveToStream(TStream& stream) {
     for (int i = 0; i < count; ++i) {
         (*this)[i].SaveToStream(stream);
         if (TGIFImage* image = Image())
-            image->Progress(this, TProgressStage::psRunning,
-                            Percent(i + 1, count), false, gdi::RECT{}, kSaving);
+            image->Progress(this, TProgressStage::psRunning, Percent(i + 1, count), false,
+                            gdi::RECT{}, kSaving);
     }
 }
 
@@ -122,6 +122,8 @@ void TGIFSubImage::SaveToStream(TStream& stream) const {
     encoder.Encode(stream, bits, colorLimit, Pixels.data(), flags & kInterlaceFlag, Height, Width);
 }
 
-void TGIFTrailer::SaveToStream(TStream& stream) const { WriteByte(stream, kTrailer); }
+void TGIFTrailer::SaveToStream(TStream& stream) const {
+    WriteByte(stream, kTrailer);
+}
 
 }  // namespace vardel
