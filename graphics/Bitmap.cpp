@@ -34,7 +34,8 @@ std::vector<gdi::RGBQUAD> PaletteColors(const gdi::HPALETTE& palette, size_t lim
     std::vector<gdi::PALETTEENTRY> entries(std::min<size_t>(gdi::GetObject(palette), limit));
     gdi::GetPaletteEntries(palette, 0, static_cast<unsigned>(entries.size()), entries.data());
     std::vector<gdi::RGBQUAD> quads(entries.size());
-    for (size_t i = 0; i < entries.size(); ++i) quads[i] = {entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
+    for (size_t i = 0; i < entries.size(); ++i)
+        quads[i] = {entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
     return quads;
 }
 
@@ -47,11 +48,13 @@ gdi::HPALETTE PaletteFromColors(const std::vector<gdi::RGBQUAD>& colors) {
 
 // A memory context with a bitmap selected, deleted when it goes out of scope.
 class TempContext {
-public:
-    explicit TempContext(const gdi::HBITMAP& bitmap) : dc_(Checked(gdi::CreateCompatibleDC(nullptr))) {
+  public:
+    explicit TempContext(const gdi::HBITMAP& bitmap)
+        : dc_(Checked(gdi::CreateCompatibleDC(nullptr))) {
         if (bitmap && !gdi::SelectObject(dc_, bitmap)) {
             // Someone's surface still holds it: take it back first.
-            FreeContextsWhere([&](TCanvas& c) { return gdi::GetCurrentBitmap(c.HeldContext()) == bitmap; });
+            FreeContextsWhere(
+                [&](TCanvas& c) { return gdi::GetCurrentBitmap(c.HeldContext()) == bitmap; });
             Checked(gdi::SelectObject(dc_, bitmap));
         }
     }
@@ -60,13 +63,14 @@ public:
     TempContext& operator=(const TempContext&) = delete;
     const gdi::HDC& dc() const { return dc_; }
 
-private:
+  private:
     gdi::HDC dc_;
 };
 
 int DisplayBits() {
     gdi::HDC screen = gdi::GetDC();
-    const int bits = gdi::GetDeviceCaps(screen, gdi::BITSPIXEL) * gdi::GetDeviceCaps(screen, gdi::PLANES);
+    const int bits =
+        gdi::GetDeviceCaps(screen, gdi::BITSPIXEL) * gdi::GetDeviceCaps(screen, gdi::PLANES);
     gdi::ReleaseDC(screen);
     return bits;
 }
@@ -77,7 +81,9 @@ int DisplayBits() {
 
 TBitmapCanvas::TBitmapCanvas(TBitmap* bitmap) : bitmap_(bitmap) {}
 
-TBitmapCanvas::~TBitmapCanvas() { FreeContext(); }
+TBitmapCanvas::~TBitmapCanvas() {
+    FreeContext();
+}
 
 void TBitmapCanvas::AcquireContext() {
     Lock();
@@ -140,7 +146,8 @@ void TBitmap::Changing() {
     if (image_.use_count() > 1) {
         // Copy on write: this bitmap gets an image of its own.
         const TBitmapImage& old = *image_;
-        gdi::BITMAPINFOHEADER header = old.section ? old.description.dsBmih : gdi::BITMAPINFOHEADER{};
+        gdi::BITMAPINFOHEADER header =
+            old.section ? old.description.dsBmih : gdi::BITMAPINFOHEADER{};
         header.biSize = old.section ? 40 : 0;
         header.biWidth = old.description.dsBm.bmWidth;
         if (!old.section) header.biHeight = old.description.dsBm.bmHeight;
@@ -223,7 +230,8 @@ void TBitmap::CopyImage(const gdi::BITMAPINFOHEADER& header, const gdi::HPALETTE
         gdi::BITMAPINFO info;
         info.bmiHeader = header;
         info.bmiHeader.biSize = 40;
-        if (info.bmiHeader.biBitCount == 0) info.bmiHeader.biBitCount = static_cast<uint16_t>(DisplayBits());
+        if (info.bmiHeader.biBitCount == 0)
+            info.bmiHeader.biBitCount = static_cast<uint16_t>(DisplayBits());
         const int bits = info.bmiHeader.biBitCount;
         if (bits <= 8) {
             const size_t full = size_t{1} << bits;
@@ -234,15 +242,18 @@ void TBitmap::CopyImage(const gdi::BITMAPINFOHEADER& header, const gdi::HPALETTE
             } else if (image_->section && image_->description.dsBmih.biBitCount == bits) {
                 TempContext temp(image_->section);
                 gdi::RGBQUAD table[256];
-                info.bmiColors.assign(table, table + gdi::GetDIBColorTable(temp.dc(), 0, 256, table));
+                info.bmiColors.assign(table,
+                                      table + gdi::GetDIBColorTable(temp.dc(), 0, 256, table));
             }
-            if (info.bmiColors.empty() && bits == 1) info.bmiColors = {{0, 0, 0, 0}, {255, 255, 255, 0}};
+            if (info.bmiColors.empty() && bits == 1)
+                info.bmiColors = {{0, 0, 0, 0}, {255, 255, 255, 0}};
             info.bmiColors.resize(std::min(full, std::max<size_t>(info.bmiColors.size(), 2)));
             info.bmiHeader.biClrUsed = static_cast<uint32_t>(info.bmiColors.size());
         }
         if (info.bmiHeader.biCompression == gdi::BI_BITFIELDS) {
             info.bmiMasks = image_->description.dsBitfields;
-            if (info.bmiMasks == std::array<uint32_t, 3>{} || image_->description.dsBmih.biBitCount != bits)
+            if (info.bmiMasks == std::array<uint32_t, 3>{} ||
+                image_->description.dsBmih.biBitCount != bits)
                 info.bmiMasks = bits == 16 ? std::array<uint32_t, 3>{0xF800, 0x07E0, 0x001F}
                                            : std::array<uint32_t, 3>{0xFF0000, 0xFF00, 0xFF};
         }
@@ -294,16 +305,30 @@ void TBitmap::SetImageSize(int width, int height) {
     Changed();
 }
 
-void TBitmap::SetWidth(int value) { SetImageSize(value, Height()); }
-void TBitmap::SetHeight(int value) { SetImageSize(Width(), value); }
-void TBitmap::SetSize(int width, int height) { SetImageSize(width, height); }
+void TBitmap::SetWidth(int value) {
+    SetImageSize(value, Height());
+}
+void TBitmap::SetHeight(int value) {
+    SetImageSize(Width(), value);
+}
+void TBitmap::SetSize(int width, int height) {
+    SetImageSize(width, height);
+}
 
-int TBitmap::Width() const { return image_->description.dsBm.bmWidth; }
-int TBitmap::Height() const { return image_->description.dsBm.bmHeight; }
+int TBitmap::Width() const {
+    return image_->description.dsBm.bmWidth;
+}
+int TBitmap::Height() const {
+    return image_->description.dsBm.bmHeight;
+}
 
-bool TBitmap::IsEmpty() const { return !image_->handle && !image_->section && !image_->keptFileBytes; }
+bool TBitmap::IsEmpty() const {
+    return !image_->handle && !image_->section && !image_->keptFileBytes;
+}
 
-bool TBitmap::Monochrome() const { return image_->description.dsBm.bmBitsPixel == 1; }
+bool TBitmap::Monochrome() const {
+    return image_->description.dsBm.bmBitsPixel == 1;
+}
 
 TCanvas& TBitmap::Surface() {
     HandleNeeded();
@@ -350,17 +375,25 @@ TPixelLayout TBitmap::PixelLayout() const {
     if (HandleKind() == THandleKind::DeviceDependent) return TPixelLayout::FormatDevice;
     const auto& h = image_->description.dsBmih;
     switch (h.biBitCount) {
-        case 1: return TPixelLayout::Format1Bit;
-        case 4: return TPixelLayout::Format4Bit;
-        case 8: return TPixelLayout::Format8Bit;
+        case 1:
+            return TPixelLayout::Format1Bit;
+        case 4:
+            return TPixelLayout::Format4Bit;
+        case 8:
+            return TPixelLayout::Format8Bit;
         case 16:
             if (h.biCompression == gdi::BI_RGB) return TPixelLayout::Format15Bit;
-            if (h.biCompression == gdi::BI_BITFIELDS && image_->description.dsBitfields[1] == 0x07E0)
+            if (h.biCompression == gdi::BI_BITFIELDS &&
+                image_->description.dsBitfields[1] == 0x07E0)
                 return TPixelLayout::Format16Bit;
             return TPixelLayout::FormatCustom;
-        case 24: return TPixelLayout::Format24Bit;
-        case 32: return h.biCompression == gdi::BI_RGB ? TPixelLayout::Format32Bit : TPixelLayout::FormatCustom;
-        default: return TPixelLayout::FormatCustom;
+        case 24:
+            return TPixelLayout::Format24Bit;
+        case 32:
+            return h.biCompression == gdi::BI_RGB ? TPixelLayout::Format32Bit
+                                                  : TPixelLayout::FormatCustom;
+        default:
+            return TPixelLayout::FormatCustom;
     }
 }
 
@@ -433,13 +466,14 @@ void TBitmap::MaskNeeded() {
     HandleNeeded();
     if (!image_->handle) return;
     const int w = Width(), h = Height();
+    const uint32_t transparent = ResolveColor(TransparentColor()) & 0xFFFFFF;
     gdi::HBITMAP mask = Checked(gdi::CreateBitmap(w, h, 1, 1, nullptr));
     {
         TempContext target(mask);
         FreeContext();
         TempContext source(image_->handle);
         // Colour-to-monochrome transfers make pixels of the background colour white.
-        gdi::SetBkColor(source.dc(), ResolveColor(TransparentColor()) & 0xFFFFFF);
+        gdi::SetBkColor(source.dc(), transparent);
         gdi::BitBlt(target.dc(), 0, 0, w, h, source.dc(), 0, 0, gdi::SRCCOPY);
     }
     image_->maskHandle = mask;
@@ -543,8 +577,8 @@ void TBitmap::Render(TCanvas& canvas, const gdi::RECT& rect) {
     }
     const int w = Width(), h = Height();
     if (!Transparent()) {
-        gdi::StretchBlt(dc, rect.left, rect.top, rect.Width(), rect.Height(), Surface().DrawingContext(), 0, 0, w, h,
-                        canvas.CopyMode());
+        gdi::StretchBlt(dc, rect.left, rect.top, rect.Width(), rect.Height(),
+                        Surface().DrawingContext(), 0, 0, w, h, canvas.CopyMode());
     } else {
         MaskNeeded();
         const gdi::HDC source = Surface().DrawingContext();
@@ -581,8 +615,12 @@ void TBitmap::SaveClipboard(uint16_t& format, std::vector<uint8_t>& data, gdi::H
     palette = Palette();
 }
 
-void TBitmap::LoadStream(TStream& stream) { ReadStream(stream, stream.Size() - stream.Position()); }
+void TBitmap::LoadStream(TStream& stream) {
+    ReadStream(stream, stream.Size() - stream.Position());
+}
 
-void TBitmap::SaveStream(TStream& stream) { WriteStream(stream); }
+void TBitmap::SaveStream(TStream& stream) {
+    WriteStream(stream);
+}
 
 }  // namespace vardel

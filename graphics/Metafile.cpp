@@ -14,15 +14,21 @@ namespace {
 constexpr uint32_t kEnhancedSignature = 0x464D4520;
 constexpr uint32_t kPlaceableKey = 0x9AC6CDD7;
 constexpr size_t kPlaceableSize = 22, kEnhancedHeader = 100;
-constexpr int kScreenInch = 96, kHundredthsPerInch = 2540;
+constexpr int kScreenInch = 96, kHundredthsPerInch = 2540, kTwipsPerInch = 1440;
 
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Le32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t{p[3]} << 24); }
+uint16_t Le16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+uint32_t Le32(const uint8_t* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t{p[3]} << 24);
+}
 void Put16(uint8_t* p, uint16_t v) {
     p[0] = static_cast<uint8_t>(v);
     p[1] = static_cast<uint8_t>(v >> 8);
 }
-int RoundDiv(int64_t a, int64_t b) { return static_cast<int>(std::llround(static_cast<double>(a) / b)); }
+int RoundDiv(int64_t a, int64_t b) {
+    return static_cast<int>(std::llround(static_cast<double>(a) / b));
+}
 }  // namespace
 
 void TMetafile::LoadStream(TStream& stream) {
@@ -41,29 +47,35 @@ void TMetafile::LoadStream(TStream& stream) {
             gdi::HENHMETAFILE handle = gdi::SetEnhMetaFileBits(bytes.data(), bytes.size());
             if (!handle) throw EInvalidGraphic(msg::kMetafileInvalid);
             // The frame rectangle, in 0.01 mm.
-            mmWidth_ = static_cast<int32_t>(Le32(head + 32)) - static_cast<int32_t>(Le32(head + 24));
-            mmHeight_ = static_cast<int32_t>(Le32(head + 36)) - static_cast<int32_t>(Le32(head + 28));
+            mmWidth_ =
+                static_cast<int32_t>(Le32(head + 32)) - static_cast<int32_t>(Le32(head + 24));
+            mmHeight_ =
+                static_cast<int32_t>(Le32(head + 36)) - static_cast<int32_t>(Le32(head + 28));
             handle_ = handle;
             enhanced_ = true;
             inch_ = 0;
+            placeableBox_ = {};
             NotifyChanged(this);
             return;
         }
         stream.SetPosition(at);
     }
     // Otherwise a Windows metafile behind its placeable header.
-    if (remaining < static_cast<int64_t>(kPlaceableSize)) throw EInvalidGraphic(msg::kMetafileInvalid);
+    if (remaining < static_cast<int64_t>(kPlaceableSize))
+        throw EInvalidGraphic(msg::kMetafileInvalid);
     uint8_t p[kPlaceableSize];
     stream.ReadBuffer(p, kPlaceableSize);
     uint16_t sum = 0;
     for (int i = 0; i < 10; ++i) sum ^= Le16(p + 2 * i);
-    if (Le32(p) != kPlaceableKey || Le16(p + 20) != sum) throw EInvalidGraphic(msg::kMetafileInvalid);
+    if (Le32(p) != kPlaceableKey || Le16(p + 20) != sum)
+        throw EInvalidGraphic(msg::kMetafileInvalid);
     std::vector<uint8_t> bytes(static_cast<size_t>(remaining) - kPlaceableSize);
     stream.ReadBuffer(bytes.data(), bytes.size());
     gdi::HENHMETAFILE handle = gdi::SetWinMetaFileBits(bytes.data(), bytes.size());
     if (!handle) throw EInvalidGraphic(msg::kMetafileInvalid);
     const auto left = static_cast<int16_t>(Le16(p + 6)), top = static_cast<int16_t>(Le16(p + 8));
-    const auto right = static_cast<int16_t>(Le16(p + 10)), bottom = static_cast<int16_t>(Le16(p + 12));
+    const auto right = static_cast<int16_t>(Le16(p + 10)),
+               bottom = static_cast<int16_t>(Le16(p + 12));
     const int inch = Le16(p + 14) ? Le16(p + 14) : kScreenInch;
     mmWidth_ = RoundDiv(int64_t{right - left} * kHundredthsPerInch, inch);
     mmHeight_ = RoundDiv(int64_t{bottom - top} * kHundredthsPerInch, inch);
@@ -81,10 +93,13 @@ void TMetafile::WriteForm(TStream& stream, bool enhanced) {
         stream.WriteBuffer(bytes.data(), bytes.size());
         return;
     }
-    const int inch = inch_ ? inch_ : kScreenInch;
+    // Without a box of its own the size is written in twips, fine enough to come back
+    // to the same hundredths of a millimetre.
+    const int inch = inch_ ? inch_ : kTwipsPerInch;
     gdi::RECT box = placeableBox_;
     if (box.Width() == 0 && box.Height() == 0)
-        box = {0, 0, RoundDiv(int64_t{mmWidth_} * inch, kHundredthsPerInch), RoundDiv(int64_t{mmHeight_} * inch, kHundredthsPerInch)};
+        box = {0, 0, RoundDiv(int64_t{mmWidth_} * inch, kHundredthsPerInch),
+               RoundDiv(int64_t{mmHeight_} * inch, kHundredthsPerInch)};
     uint8_t p[kPlaceableSize] = {};
     p[0] = 0xD7, p[1] = 0xCD, p[2] = 0xC6, p[3] = 0x9A;
     Put16(p + 6, static_cast<uint16_t>(box.left));
@@ -100,7 +115,9 @@ void TMetafile::WriteForm(TStream& stream, bool enhanced) {
     stream.WriteBuffer(bytes.data(), bytes.size());
 }
 
-void TMetafile::SaveStream(TStream& stream) { WriteForm(stream, enhanced_); }
+void TMetafile::SaveStream(TStream& stream) {
+    WriteForm(stream, enhanced_);
+}
 
 void TMetafile::SaveFile(std::string_view fileName) {
     std::string extension = ExtensionOf(fileName);
@@ -109,8 +126,12 @@ void TMetafile::SaveFile(std::string_view fileName) {
     WriteForm(stream, extension == "wmf" ? false : enhanced_);
 }
 
-int TMetafile::Width() const { return RoundDiv(int64_t{mmWidth_} * kScreenInch, kHundredthsPerInch); }
-int TMetafile::Height() const { return RoundDiv(int64_t{mmHeight_} * kScreenInch, kHundredthsPerInch); }
+int TMetafile::Width() const {
+    return RoundDiv(int64_t{mmWidth_} * kScreenInch, kHundredthsPerInch);
+}
+int TMetafile::Height() const {
+    return RoundDiv(int64_t{mmHeight_} * kScreenInch, kHundredthsPerInch);
+}
 
 void TMetafile::SetWidth(int value) {
     const int mm = RoundDiv(int64_t{value} * kHundredthsPerInch, kScreenInch);
@@ -145,7 +166,8 @@ void TMetafile::Assign(const TPersistent* source) {
     TGraphic::Assign(source);
 }
 
-void TMetafile::LoadClipboard(uint16_t format, const std::vector<uint8_t>& data, const gdi::HPALETTE&) {
+void TMetafile::LoadClipboard(uint16_t format, const std::vector<uint8_t>& data,
+                              const gdi::HPALETTE&) {
     gdi::HENHMETAFILE handle = format == 3 ? gdi::SetWinMetaFileBits(data.data(), data.size())
                                            : gdi::SetEnhMetaFileBits(data.data(), data.size());
     if (!handle) throw EInvalidGraphic(msg::kMetafileInvalid);
@@ -154,7 +176,8 @@ void TMetafile::LoadClipboard(uint16_t format, const std::vector<uint8_t>& data,
     NotifyChanged(this);
 }
 
-void TMetafile::SaveClipboard(uint16_t& format, std::vector<uint8_t>& data, gdi::HPALETTE& palette) {
+void TMetafile::SaveClipboard(uint16_t& format, std::vector<uint8_t>& data,
+                              gdi::HPALETTE& palette) {
     format = 14;  // enhanced metafile
     data = gdi::GetEnhMetaFileBits(handle_);
     palette = nullptr;

@@ -12,20 +12,34 @@ namespace {
 // Bit k of a ternary code is the result for P = k >> 2 & 1, S = k >> 1 & 1, D = k & 1.
 uint32_t Rop3(uint8_t code, uint32_t p, uint32_t s, uint32_t d) {
     switch (code) {
-        case 0xCC: return s;
-        case 0xF0: return p;
-        case 0xAA: return d;
-        case 0x88: return s & d;
-        case 0xEE: return s | d;
-        case 0x66: return s ^ d;
-        case 0x33: return ~s;
-        case 0x55: return ~d;
-        case 0x5A: return p ^ d;
-        case 0xC0: return p & s;
-        case 0x44: return s & ~d;
-        case 0x11: return ~(s | d);
-        case 0xBB: return ~s | d;
-        default: break;
+        case 0xCC:
+            return s;
+        case 0xF0:
+            return p;
+        case 0xAA:
+            return d;
+        case 0x88:
+            return s & d;
+        case 0xEE:
+            return s | d;
+        case 0x66:
+            return s ^ d;
+        case 0x33:
+            return ~s;
+        case 0x55:
+            return ~d;
+        case 0x5A:
+            return p ^ d;
+        case 0xC0:
+            return p & s;
+        case 0x44:
+            return s & ~d;
+        case 0x11:
+            return ~(s | d);
+        case 0xBB:
+            return ~s | d;
+        default:
+            break;
     }
     uint32_t r = 0;
     for (int k = 0; k < 8; ++k) {
@@ -35,9 +49,15 @@ uint32_t Rop3(uint8_t code, uint32_t p, uint32_t s, uint32_t d) {
     return r;
 }
 
-bool UsesSource(uint8_t code) { return ((code >> 2) ^ code) & 0x33; }
-bool UsesPattern(uint8_t code) { return ((code >> 4) ^ code) & 0x0F; }
-bool UsesDest(uint8_t code) { return ((code >> 1) ^ code) & 0x55; }
+bool UsesSource(uint8_t code) {
+    return ((code >> 2) ^ code) & 0x33;
+}
+bool UsesPattern(uint8_t code) {
+    return ((code >> 4) ^ code) & 0x0F;
+}
+bool UsesDest(uint8_t code) {
+    return ((code >> 1) ^ code) & 0x55;
+}
 
 struct Transfer {
     const DCObj* dst = nullptr;
@@ -53,11 +73,13 @@ struct Transfer {
 uint32_t PatternRaw(const DCObj& dc, const BitmapObj& d) {
     if (!dc.brush || dc.brush->hollow) return 0;
     const COLORREF c = dc.brush->color;
-    if (d.monochrome) return (GetRValue(c) * 30 + GetGValue(c) * 59 + GetBValue(c) * 11) >= 12800 ? 1 : 0;
+    if (d.monochrome)
+        return (GetRValue(c) * 30 + GetGValue(c) * 59 + GetBValue(c) * 11) >= 12800 ? 1 : 0;
     return ColorToRaw(d, c);
 }
 
 bool Run(const Transfer& t) {
+    if (t.dst->bitmap->isStock) return true;  // a context without a bitmap of its own
     const BitmapObj& d = *t.dst->bitmap;
     const bool needSource = UsesSource(t.fore) || (t.mask && UsesSource(t.back));
     const bool needPattern = UsesPattern(t.fore) || (t.mask && UsesPattern(t.back));
@@ -68,10 +90,26 @@ bool Run(const Transfer& t) {
     // Negative extents mirror the picture.
     int x = t.x, y = t.y, w = t.w, h = t.h, sx = t.sx, sy = t.sy, sw = t.sw, sh = t.sh;
     bool flipX = false, flipY = false;
-    if (w < 0) { x += w; w = -w; flipX = !flipX; }
-    if (h < 0) { y += h; h = -h; flipY = !flipY; }
-    if (sw < 0) { sx += sw; sw = -sw; flipX = !flipX; }
-    if (sh < 0) { sy += sh; sh = -sh; flipY = !flipY; }
+    if (w < 0) {
+        x += w;
+        w = -w;
+        flipX = !flipX;
+    }
+    if (h < 0) {
+        y += h;
+        h = -h;
+        flipY = !flipY;
+    }
+    if (sw < 0) {
+        sx += sw;
+        sw = -sw;
+        flipX = !flipX;
+    }
+    if (sh < 0) {
+        sy += sh;
+        sh = -sh;
+        flipY = !flipY;
+    }
     if (w == 0 || h == 0 || (needSource && (sw == 0 || sh == 0))) return true;
 
     const int dx0 = x + t.dst->origin.x, dy0 = y + t.dst->origin.y;
@@ -82,17 +120,20 @@ bool Run(const Transfer& t) {
         clip.right = std::min(clip.right, t.dst->clip->right);
         clip.bottom = std::min(clip.bottom, t.dst->clip->bottom);
     }
-    const int left = std::max(dx0, clip.left), right = std::min<int64_t>(int64_t{dx0} + w, clip.right);
-    const int top = std::max(dy0, clip.top), bottom = std::min<int64_t>(int64_t{dy0} + h, clip.bottom);
+    const int left = std::max(dx0, clip.left),
+              right = std::min<int64_t>(int64_t{dx0} + w, clip.right);
+    const int top = std::max(dy0, clip.top),
+              bottom = std::min<int64_t>(int64_t{dy0} + h, clip.bottom);
     if (left >= right || top >= bottom) return true;
 
     const uint32_t pattern = needPattern ? PatternRaw(*t.dst, d) : 0;
     const bool srcMono = s && s->monochrome, dstMono = d.monochrome;
-    const bool halftone = s && t.dst->stretchMode == HALFTONE && !srcMono && !dstMono && (sw > w || sh > h);
+    const bool halftone =
+        s && t.dst->stretchMode == HALFTONE && !srcMono && !dstMono && (sw > w || sh > h);
     const int sox = s ? sx + t.src->origin.x : 0, soy = s ? sy + t.src->origin.y : 0;
-    const bool sameFormat = s && !halftone && sw == w && sh == h && !flipX && !flipY && s->kind == d.kind &&
-                            s->bitCount == d.bitCount && s->bitCount >= 8 && s->masks == d.masks &&
-                            s->colors == d.colors && srcMono == dstMono;
+    const bool sameFormat = s && !halftone && sw == w && sh == h && !flipX && !flipY &&
+                            s->kind == d.kind && s->bitCount == d.bitCount && s->bitCount >= 8 &&
+                            s->masks == d.masks && s->colors == d.colors && srcMono == dstMono;
 
     // Source column of every destination column (-1 outside the source).
     std::vector<int> columnX;
@@ -149,7 +190,8 @@ bool Run(const Transfer& t) {
                 int end = px;
                 while (end < right && columnX[end - left] >= 0) ++end;
                 if (end > px)
-                    std::memcpy(drow + static_cast<size_t>(px) * bpp, srow + static_cast<size_t>(columnX[px - left]) * bpp,
+                    std::memcpy(drow + static_cast<size_t>(px) * bpp,
+                                srow + static_cast<size_t>(columnX[px - left]) * bpp,
                                 static_cast<size_t>(end - px) * bpp);
                 px = end;
             }
@@ -175,7 +217,8 @@ bool Run(const Transfer& t) {
                             ++n;
                         }
                     }
-                    sraw = ColorToRaw(d, RGB(static_cast<uint8_t>((r + n / 2) / n), static_cast<uint8_t>((g + n / 2) / n),
+                    sraw = ColorToRaw(d, RGB(static_cast<uint8_t>((r + n / 2) / n),
+                                             static_cast<uint8_t>((g + n / 2) / n),
                                              static_cast<uint8_t>((b + n / 2) / n)));
                 } else {
                     sraw = sourceRaw(ReadRaw(*s, srow, cx));
@@ -217,12 +260,13 @@ bool Start(Transfer& t, const HDC& dst, const HDC& src, uint32_t rop) {
 }
 }  // namespace
 
-bool BitBlt(const HDC& dst, int x, int y, int width, int height, const HDC& src, int sx, int sy, uint32_t rop) {
+bool BitBlt(const HDC& dst, int x, int y, int width, int height, const HDC& src, int sx, int sy,
+            uint32_t rop) {
     return StretchBlt(dst, x, y, width, height, src, sx, sy, width, height, rop);
 }
 
-bool StretchBlt(const HDC& dst, int x, int y, int width, int height, const HDC& src, int sx, int sy, int sw, int sh,
-                uint32_t rop) {
+bool StretchBlt(const HDC& dst, int x, int y, int width, int height, const HDC& src, int sx, int sy,
+                int sw, int sh, uint32_t rop) {
     Transfer t;
     if (!Start(t, dst, src, rop)) return false;
     if (UsesSource(t.fore) && (!t.src || !t.src->bitmap)) {

@@ -1,9 +1,9 @@
 // The display, errors, device contexts, selection, pixel access and simple shapes.
 #include <algorithm>
-#include <utility>
 #include <atomic>
 #include <cstdlib>
 #include <mutex>
+#include <utility>
 
 #include "platform/gdi/GdiObjects.h"
 
@@ -46,7 +46,9 @@ HDC NewDC(DCKind kind) {
     return dc;
 }
 
-bool Live(const HDC& dc) { return dc && dc->alive; }
+bool Live(const HDC& dc) {
+    return dc && dc->alive;
+}
 
 // Device rectangle that drawing may touch: the bitmap bounds within the clip.
 RECT DrawableBounds(const DCObj& dc) {
@@ -63,7 +65,9 @@ RECT DrawableBounds(const DCObj& dc) {
     return r;
 }
 
-bool Inside(const RECT& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
+bool Inside(const RECT& r, int x, int y) {
+    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+}
 
 void PlotDevice(const DCObj& dc, const RECT& bounds, int x, int y, COLORREF color) {
     if (!Inside(bounds, x, y)) return;
@@ -96,40 +100,66 @@ RECT Intersect(RECT a, const RECT& b) {
 }
 }  // namespace
 
-void SetFailure(uint32_t code) { lastError = code; }
-uint32_t GetLastError() { return lastError; }
-void SetLastError(uint32_t code) { lastError = code; }
+void SetFailure(uint32_t code) {
+    lastError = code;
+}
+uint32_t GetLastError() {
+    return lastError;
+}
+void SetLastError(uint32_t code) {
+    lastError = code;
+}
 
 std::string SystemErrorMessage(uint32_t code) {
     switch (code) {
-        case ERROR_NOT_ENOUGH_MEMORY: return "Not enough memory resources are available to process this command";
-        case ERROR_INVALID_PARAMETER: return "The parameter is incorrect";
-        case ERROR_INVALID_HANDLE: return "The handle is invalid";
-        case ERROR_INVALID_DATA: return "The data is invalid";
-        default: return {};
+        case ERROR_NOT_ENOUGH_MEMORY:
+            return "Not enough memory resources are available to process this command";
+        case ERROR_INVALID_PARAMETER:
+            return "The parameter is incorrect";
+        case ERROR_INVALID_HANDLE:
+            return "The handle is invalid";
+        case ERROR_INVALID_DATA:
+            return "The data is invalid";
+        default:
+            return {};
     }
 }
 
-int DisplayBitsPerPixel() { return displayBits.load(); }
-void SetDisplayBitsPerPixel(int bits) { displayBits = bits == 8 ? 8 : 32; }
+int DisplayBitsPerPixel() {
+    return displayBits.load();
+}
+void SetDisplayBitsPerPixel(int bits) {
+    displayBits = bits == 8 ? 8 : 32;
+}
 
 int GetDeviceCaps(const HDC& dc, int index) {
     const bool memMono = dc && dc->kind == DCKind::Memory && dc->bitmap && dc->bitmap->monochrome &&
                          !dc->bitmap->isStock;
     const int bits = memMono ? 1 : DisplayBitsPerPixel();
     switch (index) {
-        case TECHNOLOGY: return 1;  // raster display
-        case HORZRES: return 1920;
-        case VERTRES: return 1080;
-        case BITSPIXEL: return bits;
-        case PLANES: return 1;
-        case NUMCOLORS: return bits <= 8 ? 20 : -1;
-        case RASTERCAPS: return bits == 8 ? RC_PALETTE : 0;
+        case TECHNOLOGY:
+            return 1;  // raster display
+        case HORZRES:
+            return 1920;
+        case VERTRES:
+            return 1080;
+        case BITSPIXEL:
+            return bits;
+        case PLANES:
+            return 1;
+        case NUMCOLORS:
+            return bits <= 8 ? 20 : -1;
+        case RASTERCAPS:
+            return bits == 8 ? RC_PALETTE : 0;
         case LOGPIXELSX:
-        case LOGPIXELSY: return 96;
-        case SIZEPALETTE: return bits == 8 ? 256 : 0;
-        case NUMRESERVED: return bits == 8 ? 20 : 0;
-        default: return 0;
+        case LOGPIXELSY:
+            return 96;
+        case SIZEPALETTE:
+            return bits == 8 ? 256 : 0;
+        case NUMRESERVED:
+            return bits == 8 ? 20 : 0;
+        default:
+            return 0;
     }
 }
 
@@ -142,11 +172,17 @@ void SetSysColor(int index, COLORREF color) {
     if (index >= 0 && index < 31) SysColors()[index] = color & 0xFFFFFF;
 }
 
-int GetSystemMetrics(int index) { return index == SM_CXICON || index == SM_CYICON ? 32 : 0; }
+int GetSystemMetrics(int index) {
+    return index == SM_CXICON || index == SM_CYICON ? 32 : 0;
+}
 
-bool GdiFlush() { return true; }
+bool GdiFlush() {
+    return true;
+}
 
-HDC GetDC() { return NewDC(DCKind::Screen); }
+HDC GetDC() {
+    return NewDC(DCKind::Screen);
+}
 
 HDC GetWindowDC(const HBITMAP& clientSurface) {
     if (!clientSurface) {
@@ -176,8 +212,12 @@ bool DeleteDC(HDC& dc) {
     return true;
 }
 
-bool ReleaseDC(HDC& dc) { return DeleteDC(dc); }
-bool IsDC(const HDC& dc) { return Live(dc); }
+bool ReleaseDC(HDC& dc) {
+    return DeleteDC(dc);
+}
+bool IsDC(const HDC& dc) {
+    return Live(dc);
+}
 
 HBITMAP SelectObject(const HDC& dc, const HBITMAP& bitmap) {
     if (!Live(dc) || dc->kind != DCKind::Memory || !bitmap) {
@@ -187,7 +227,8 @@ HBITMAP SelectObject(const HDC& dc, const HBITMAP& bitmap) {
     if (!bitmap->isStock) {
         // A bitmap can be selected into one context at a time.
         DCObj* expected = nullptr;
-        if (!bitmap->selectedIn.compare_exchange_strong(expected, dc.get()) && expected != dc.get()) {
+        if (!bitmap->selectedIn.compare_exchange_strong(expected, dc.get()) &&
+            expected != dc.get()) {
             SetFailure(ERROR_INVALID_PARAMETER);
             return nullptr;
         }
@@ -213,25 +254,39 @@ HFONT SelectObject(const HDC& dc, const HFONT& font) {
     if (!Live(dc) || !font) return nullptr;
     return std::exchange(dc->font, font);
 }
-HBITMAP GetCurrentBitmap(const HDC& dc) { return Live(dc) ? dc->bitmap : nullptr; }
-HPALETTE GetCurrentPalette(const HDC& dc) { return Live(dc) ? dc->palette : nullptr; }
-bool DeleteObject(HGDIOBJ object) { return object != nullptr; }
+HBITMAP GetCurrentBitmap(const HDC& dc) {
+    return Live(dc) ? dc->bitmap : nullptr;
+}
+HPALETTE GetCurrentPalette(const HDC& dc) {
+    return Live(dc) ? dc->palette : nullptr;
+}
+bool DeleteObject(HGDIOBJ object) {
+    return object != nullptr;
+}
 
 COLORREF SetTextColor(const HDC& dc, COLORREF color) {
     return Live(dc) ? std::exchange(dc->textColor, color) : CLR_INVALID;
 }
-COLORREF GetTextColor(const HDC& dc) { return Live(dc) ? dc->textColor : CLR_INVALID; }
+COLORREF GetTextColor(const HDC& dc) {
+    return Live(dc) ? dc->textColor : CLR_INVALID;
+}
 COLORREF SetBkColor(const HDC& dc, COLORREF color) {
     return Live(dc) ? std::exchange(dc->bkColor, color) : CLR_INVALID;
 }
-COLORREF GetBkColor(const HDC& dc) { return Live(dc) ? dc->bkColor : CLR_INVALID; }
-int SetBkMode(const HDC& dc, int mode) { return Live(dc) ? std::exchange(dc->bkMode, mode) : 0; }
+COLORREF GetBkColor(const HDC& dc) {
+    return Live(dc) ? dc->bkColor : CLR_INVALID;
+}
+int SetBkMode(const HDC& dc, int mode) {
+    return Live(dc) ? std::exchange(dc->bkMode, mode) : 0;
+}
 
 int SetStretchBltMode(const HDC& dc, int mode) {
     if (!Live(dc) || mode < BLACKONWHITE || mode > HALFTONE) return 0;
     return std::exchange(dc->stretchMode, mode);
 }
-int GetStretchBltMode(const HDC& dc) { return Live(dc) ? dc->stretchMode : 0; }
+int GetStretchBltMode(const HDC& dc) {
+    return Live(dc) ? dc->stretchMode : 0;
+}
 
 bool SetBrushOrgEx(const HDC& dc, int x, int y, POINT* old) {
     if (!Live(dc)) return false;
@@ -260,7 +315,8 @@ void SelectClipRect(const HDC& dc, const std::optional<RECT>& deviceRect) {
 
 int GetClipBox(const HDC& dc, RECT* rect) {
     if (!Live(dc)) return ERROR_REGION;
-    RECT r = dc->bitmap ? DrawableBounds(*dc) : RECT{0, 0, GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES)};
+    RECT r = dc->bitmap ? DrawableBounds(*dc)
+                        : RECT{0, 0, GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES)};
     r.left -= dc->origin.x;
     r.right -= dc->origin.x;
     r.top -= dc->origin.y;
@@ -269,8 +325,9 @@ int GetClipBox(const HDC& dc, RECT* rect) {
     return r.Width() > 0 && r.Height() > 0 ? SIMPLEREGION : NULLREGION;
 }
 
+// The default bitmap of a memory context stands for "no bitmap": nothing to read or keep.
 COLORREF GetPixel(const HDC& dc, int x, int y) {
-    if (!Live(dc) || !dc->bitmap) return CLR_INVALID;
+    if (!Live(dc) || !dc->bitmap || dc->bitmap->isStock) return CLR_INVALID;
     const BitmapObj& b = *dc->bitmap;
     x += dc->origin.x;
     y += dc->origin.y;
@@ -282,7 +339,7 @@ COLORREF GetPixel(const HDC& dc, int x, int y) {
 }
 
 COLORREF SetPixel(const HDC& dc, int x, int y, COLORREF color) {
-    if (!Live(dc) || !dc->bitmap) return CLR_INVALID;
+    if (!Live(dc) || !dc->bitmap || dc->bitmap->isStock) return CLR_INVALID;
     const BitmapObj& b = *dc->bitmap;
     x += dc->origin.x;
     y += dc->origin.y;
@@ -318,10 +375,14 @@ HBRUSH GetStockBrush(int index) {
         return b;
     }();
     switch (index) {
-        case WHITE_BRUSH: return white;
-        case BLACK_BRUSH: return black;
-        case NULL_BRUSH: return hollow;
-        default: return nullptr;
+        case WHITE_BRUSH:
+            return white;
+        case BLACK_BRUSH:
+            return black;
+        case NULL_BRUSH:
+            return hollow;
+        default:
+            return nullptr;
     }
 }
 
@@ -341,7 +402,9 @@ HFONT CreateFontIndirect(const LOGFONT& font) {
     return f;
 }
 
-const LOGFONT* GetFontInfo(const HFONT& font) { return font ? &font->font : nullptr; }
+const LOGFONT* GetFontInfo(const HFONT& font) {
+    return font ? &font->font : nullptr;
+}
 
 int FillRect(const HDC& dc, const RECT& rect, const HBRUSH& brush) {
     if (!Live(dc) || !brush) return 0;
@@ -382,12 +445,20 @@ bool LineTo(const HDC& dc, int x, int y) {
         if (w == 1) {
             PlotDevice(*dc, bounds, x0, y0, dc->pen->color);
         } else {
-            FillDevice(*dc, Intersect(RECT{x0 - w / 2, y0 - w / 2, x0 - w / 2 + w, y0 - w / 2 + w}, bounds),
-                       dc->pen->color);
+            FillDevice(
+                *dc,
+                Intersect(RECT{x0 - w / 2, y0 - w / 2, x0 - w / 2 + w, y0 - w / 2 + w}, bounds),
+                dc->pen->color);
         }
         const int e2 = 2 * err;
-        if (e2 >= dy) { err += dy; x0 += sx; }
-        if (e2 <= dx) { err += dx; y0 += sy; }
+        if (e2 >= dy) {
+            err += dy;
+            x0 += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y0 += sy;
+        }
     }
     return true;
 }
@@ -401,15 +472,23 @@ bool Rectangle(const HDC& dc, int left, int top, int right, int bottom) {
     const int ox = dc->origin.x, oy = dc->origin.y;
     // The interior takes the brush; the outline, inside the rectangle, the pen.
     if (dc->brush && !dc->brush->hollow)
-        FillDevice(*dc, Intersect(RECT{left + ox, top + oy, right + ox, bottom + oy}, bounds), dc->brush->color);
+        FillDevice(*dc, Intersect(RECT{left + ox, top + oy, right + ox, bottom + oy}, bounds),
+                   dc->brush->color);
     if (dc->pen && dc->pen->style != PS_NULL) {
         const int w = dc->pen->width;
         const COLORREF c = dc->pen->color;
         const RECT r{left + ox, top + oy, right + ox, bottom + oy};
-        FillDevice(*dc, Intersect(RECT{r.left, r.top, r.right, std::min(r.top + w, r.bottom)}, bounds), c);
-        FillDevice(*dc, Intersect(RECT{r.left, std::max(r.bottom - w, r.top), r.right, r.bottom}, bounds), c);
-        FillDevice(*dc, Intersect(RECT{r.left, r.top, std::min(r.left + w, r.right), r.bottom}, bounds), c);
-        FillDevice(*dc, Intersect(RECT{std::max(r.right - w, r.left), r.top, r.right, r.bottom}, bounds), c);
+        FillDevice(
+            *dc, Intersect(RECT{r.left, r.top, r.right, std::min(r.top + w, r.bottom)}, bounds), c);
+        FillDevice(
+            *dc, Intersect(RECT{r.left, std::max(r.bottom - w, r.top), r.right, r.bottom}, bounds),
+            c);
+        FillDevice(*dc,
+                   Intersect(RECT{r.left, r.top, std::min(r.left + w, r.right), r.bottom}, bounds),
+                   c);
+        FillDevice(*dc,
+                   Intersect(RECT{std::max(r.right - w, r.left), r.top, r.right, r.bottom}, bounds),
+                   c);
     }
     return true;
 }

@@ -22,19 +22,19 @@ struct BitmapObj : GdiObject {
     int width = 0;
     int height = 0;
     int bitCount = 0;
-    int stride = 0;              // bytes per stored row, a multiple of 4 (2 for DDBs of 1 bit)
-    bool isSection = false;      // rows addressable by the program
-    bool monochrome = false;     // device-dependent 1-bit bitmap: text/background conversions
+    int stride = 0;           // bytes per stored row, a multiple of 4 (2 for DDBs of 1 bit)
+    bool isSection = false;   // rows addressable by the program
+    bool monochrome = false;  // device-dependent 1-bit bitmap: text/background conversions
     bool topDown = false;
     bool isStock = false;
     PixelKind kind = PixelKind::Bgrx32;
     std::vector<uint8_t> storage;
-    uint8_t* top = nullptr;      // address of the top row
-    ptrdiff_t step = 0;          // from one row to the row below it
-    std::vector<RGBQUAD> colors; // colour table of 8 bits or fewer
+    uint8_t* top = nullptr;       // address of the top row
+    ptrdiff_t step = 0;           // from one row to the row below it
+    std::vector<RGBQUAD> colors;  // colour table of 8 bits or fewer
     std::array<uint32_t, 3> masks{};
     std::array<ChannelMask, 3> channels{};  // red, green, blue
-    BITMAPINFOHEADER header{};   // sections: the description as created
+    BITMAPINFOHEADER header{};              // sections: the description as created
     std::atomic<DCObj*> selectedIn{nullptr};
     // The last colour mapped to an index, so runs of one colour skip the search.
     mutable std::atomic<uint64_t> nearestCache{~0ull};
@@ -78,18 +78,18 @@ struct DCObj : GdiObject {
     int stretchMode = BLACKONWHITE;
     POINT brushOrg;
     POINT penPos;
-    POINT origin;                 // device position of logical (0, 0)
-    std::optional<RECT> clip;     // device coordinates
+    POINT origin;              // device position of logical (0, 0)
+    std::optional<RECT> clip;  // device coordinates
 };
 
 struct MetafileObj : GdiObject {
-    std::vector<uint8_t> emf;     // enhanced form, when loaded as such
-    std::vector<uint8_t> wmf;     // Windows form, when loaded as such
+    std::vector<uint8_t> emf;  // enhanced form, when loaded as such
+    std::vector<uint8_t> wmf;  // Windows form, when loaded as such
 };
 
 struct IconObj : GdiObject {
-    HBITMAP color;                // 32-bit section, top-down
-    HBITMAP mask;                 // AND mask, 1 = keep the target
+    HBITMAP color;  // 32-bit section, top-down
+    HBITMAP mask;   // AND mask, 1 = keep the target
     bool hasAlpha = false;
 };
 
@@ -98,10 +98,14 @@ struct IconObj : GdiObject {
 
 inline uint32_t ReadRaw(const BitmapObj& b, const uint8_t* row, int x) {
     switch (b.kind) {
-        case PixelKind::Index1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-        case PixelKind::Index4: return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF;
-        case PixelKind::Index8: return row[x];
-        case PixelKind::Masked16: return row[2 * x] | (uint32_t{row[2 * x + 1]} << 8);
+        case PixelKind::Index1:
+            return (row[x >> 3] >> (7 - (x & 7))) & 1;
+        case PixelKind::Index4:
+            return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF;
+        case PixelKind::Index8:
+            return row[x];
+        case PixelKind::Masked16:
+            return row[2 * x] | (uint32_t{row[2 * x + 1]} << 8);
         case PixelKind::Bgr24: {
             const uint8_t* p = row + 3 * x;
             return p[0] | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16);
@@ -128,7 +132,9 @@ inline void WriteRaw(const BitmapObj& b, uint8_t* row, int x, uint32_t v) {
             p = (x & 1) ? ((p & 0xF0) | (v & 0xF)) : ((p & 0x0F) | ((v & 0xF) << 4));
             return;
         }
-        case PixelKind::Index8: row[x] = static_cast<uint8_t>(v); return;
+        case PixelKind::Index8:
+            row[x] = static_cast<uint8_t>(v);
+            return;
         case PixelKind::Masked16:
             row[2 * x] = static_cast<uint8_t>(v);
             row[2 * x + 1] = static_cast<uint8_t>(v >> 8);
@@ -141,22 +147,19 @@ inline void WriteRaw(const BitmapObj& b, uint8_t* row, int x, uint32_t v) {
             return;
         }
         case PixelKind::Bgrx32:
-        case PixelKind::Masked32: std::memcpy(row + 4 * x, &v, 4); return;
+        case PixelKind::Masked32:
+            std::memcpy(row + 4 * x, &v, 4);
+            return;
     }
 }
 
 inline uint8_t ExpandChannel(uint32_t raw, const ChannelMask& c) {
     if (c.bits == 0) return 0;
-    uint32_t v = (raw & c.mask) >> c.shift;
-    if (c.bits >= 8) return static_cast<uint8_t>(v >> (c.bits - 8));
-    // Repeat the bits downwards so that the largest value gives 255.
-    uint32_t out = 0;
-    int filled = 0;
-    while (filled < 8) {
-        out = (out << c.bits) | v;
-        filled += c.bits;
-    }
-    return static_cast<uint8_t>(out >> (filled - 8));
+    const uint64_t v = (raw & c.mask) >> c.shift;
+    if (c.bits == 8) return static_cast<uint8_t>(v);
+    // Scaled to the nearest 8-bit level, so that the largest value gives 255.
+    const uint64_t max = (uint64_t{1} << c.bits) - 1;
+    return static_cast<uint8_t>((v * 255 + max / 2) / max);
 }
 
 inline uint32_t PackChannel(uint8_t value, const ChannelMask& c) {
@@ -175,9 +178,11 @@ inline COLORREF RawToColor(const BitmapObj& b, uint32_t raw) {
     switch (b.kind) {
         case PixelKind::Index1:
         case PixelKind::Index4:
-        case PixelKind::Index8: return TableColor(b, raw);
+        case PixelKind::Index8:
+            return TableColor(b, raw);
         case PixelKind::Bgr24:
-        case PixelKind::Bgrx32: return ((raw & 0xFF) << 16) | (raw & 0xFF00) | ((raw >> 16) & 0xFF);
+        case PixelKind::Bgrx32:
+            return ((raw & 0xFF) << 16) | (raw & 0xFF00) | ((raw >> 16) & 0xFF);
         case PixelKind::Masked16:
         case PixelKind::Masked32:
             return RGB(ExpandChannel(raw, b.channels[0]), ExpandChannel(raw, b.channels[1]),
@@ -201,7 +206,8 @@ inline uint32_t ColorToRaw(const BitmapObj& b, COLORREF c) {
             return index;
         }
         case PixelKind::Bgr24:
-        case PixelKind::Bgrx32: return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+        case PixelKind::Bgrx32:
+            return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
         case PixelKind::Masked16:
         case PixelKind::Masked32:
             return PackChannel(GetRValue(c), b.channels[0]) |
@@ -212,7 +218,9 @@ inline uint32_t ColorToRaw(const BitmapObj& b, COLORREF c) {
 }
 
 // Forgets cached lookups after the colour table changed.
-inline void ColorTableChanged(BitmapObj& b) { b.nearestCache.store(~0ull); }
+inline void ColorTableChanged(BitmapObj& b) {
+    b.nearestCache.store(~0ull);
+}
 
 // ---------------------------------------------------------------------------
 // Shared helpers of the layer

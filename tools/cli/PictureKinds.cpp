@@ -14,15 +14,18 @@ bool DescribeBitmap(TGraphic& graphic, Json& out) {
     const bool section = d.isSection;
     out.Add("kind", "bmp");
     out.Add("width", bitmap->Width()).Add("height", bitmap->Height());
-    out.Add("bits", static_cast<int>(section ? d.dsBmih.biBitCount : d.dsBm.bmBitsPixel));
-    // Run-length files are kept as read until they change; their header says how.
+    int bits = section ? d.dsBmih.biBitCount : d.dsBm.bmBitsPixel;
     uint32_t compression = section ? d.dsBmih.biCompression : 0;
     bool topDown = section && d.dsBmih.biHeight < 0;
+    // Run-length files are kept as read until they change; their header says how.
     if (image.keptFileBytes && image.keptFileBytes->size() >= 34) {
         const auto& b = *image.keptFileBytes;
+        bits = b[28] | (b[29] << 8);
         compression = b[30] | (b[31] << 8) | (b[32] << 16) | (uint32_t{b[33]} << 24);
-        topDown = static_cast<int32_t>(b[22] | (b[23] << 8) | (b[24] << 16) | (uint32_t{b[25]} << 24)) < 0;
+        topDown = static_cast<int32_t>(b[22] | (b[23] << 8) | (b[24] << 16) |
+                                       (uint32_t{b[25]} << 24)) < 0;
     }
+    out.Add("bits", bits);
     static const char* const names[] = {"none", "rle8", "rle4", "bitfields"};
     out.Add("compression", compression < 4 ? names[compression] : std::to_string(compression));
     out.Add("topDown", topDown);

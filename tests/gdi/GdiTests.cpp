@@ -1,0 +1,284 @@
+#include <gtest/gtest.h>
+
+#include "platform/gdi/Gdi.h"
+
+using namespace vardel::gdi;
+
+namespace {
+BITMAPINFO Info(int width, int height, int bits, uint32_t compression = BI_RGB) {
+    BITMAPINFO info;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biBitCount = static_cast<uint16_t>(bits);
+    info.bmiHeader.biCompression = compression;
+    return info;
+}
+
+// A memory context with a new section of the given description selected.
+struct Surface {
+    HBITMAP bitmap;
+    HDC dc;
+    uint8_t* bits = nullptr;
+    explicit Surface(const BITMAPINFO& info) {
+        bitmap = CreateDIBSection(nullptr, info, DIB_RGB_COLORS, &bits);
+        dc = CreateCompatibleDC(nullptr);
+        SelectObject(dc, bitmap);
+    }
+    explicit Surface(HBITMAP b) : bitmap(std::move(b)) {
+        dc = CreateCompatibleDC(nullptr);
+        SelectObject(dc, bitmap);
+    }
+    ~Surface() { DeleteDC(dc); }
+};
+
+const std::vector<RGBQUAD> kGreys4 = {
+    {0, 0, 0, 0}, {85, 85, 85, 0}, {170, 170, 170, 0}, {255, 255, 255, 0}};
+}  // namespace
+
+TEST(GdiPixels, OutsideReadsInvalidAndWritesNothing) {
+    Surface s(Info(10, 10, 32));
+    EXPECT_EQ(GetPixel(s.dc, 10, 0), CLR_INVALID);
+    EXPECT_EQ(GetPixel(s.dc, -1, 0), CLR_INVALID);
+    EXPECT_EQ(SetPixel(s.dc, -1, 0, 0xFFFFFF), CLR_INVALID);
+    EXPECT_EQ(GetPixel(s.dc, 0, 0), 0u);
+    SetPixel(s.dc, 9, 9, RGB(1, 2, 3));
+    EXPECT_EQ(GetPixel(s.dc, 9, 9), RGB(1, 2, 3));
+    // Origin and clipping of a context move and limit what it reaches.
+    SetViewportOrgEx(s.dc, 5, 5, nullptr);
+    IntersectClipRect(s.dc, 0, 0, 2, 2);
+    EXPECT_EQ(GetPixel(s.dc, 4, 4), CLR_INVALID);  // (9, 9) holds a colour but is clipped away
+    EXPECT_EQ(SetPixel(s.dc, 1, 1, RGB(9, 9, 9)), RGB(9, 9, 9));
+    SetViewportOrgEx(s.dc, 0, 0, nullptr);
+    SelectClipRect(s.dc, std::nullopt);
+    EXPECT_EQ(GetPixel(s.dc, 6, 6), RGB(9, 9, 9));
+}
+
+TEST(GdiPixels, TablesStoreTheNearestColourAndSixteenBitsKeepTheirPrecision) {
+    BITMAPINFO info = Info(4, 1, 8);
+    info.bmiColors = kGreys4;
+    info.bmiHeader.biClrUsed = 4;
+    Surface pal(info);
+    EXPECT_EQ(SetPixel(pal.dc, 0, 0, RGB(100, 90, 80)), RGB(85, 85, 85));
+    EXPECT_EQ(GetPixel(pal.dc, 0, 0), RGB(85, 85, 85));
+    EXPECT_EQ(pal.bits[0], 1);
+    SetPixel(pal.dc, 1, 0, RGB(250, 250, 200));
+    EXPECT_EQ(pal.bits[1], 3);
+
+    Surface s555(Info(2, 1, 16));
+    EXPECT_EQ(SetPixel(s555.dc, 0, 0, RGB(0xFF, 0x80, 0x13)), RGB(0xFF, 0x84, 0x10));
+    EXPECT_EQ(s555.bits[0] | (s555.bits[1] << 8), (31 << 10) | (16 << 5) | 2);
+    BITMAPINFO i565 = Info(2, 1, 16, BI_BITFIELDS);
+    i565.bmiMasks = {0xF800, 0x07E0, 0x001F};
+    Surface s565(i565);
+    SetPixel(s565.dc, 0, 0, RGB(0xFF, 0x81, 0x00));
+    EXPECT_EQ(s565.bits[0] | (s565.bits[1] << 8), (31 << 11) | (32 << 5));
+    EXPECT_EQ(GetPixel(s565.dc, 0, 0), RGB(0xFF, 0x82, 0x00));
+    SetPixel(s565.dc, 1, 0, 0xFFFFFF);
+    EXPECT_EQ(GetPixel(s565.dc, 1, 0), 0xFFFFFFu);
+}
+
+TEST(GdiBitmaps, EveryDepthAndRowOrderAddressesRowsFromTheTop) {
+    for (int bits : {1, 4, 8, 16, 24, 32}) {
+        for (int height : {3, -3}) {
+            BITMAPINFO info = Info(5, height, bits);
+            if (bits <= 8) info.bmiColors = {{0, 0, 0, 0}, {255, 255, 255, 0}};
+            Surface s(info);
+            ASSERT_TRUE(s.bitmap) << bits;
+            SetPixel(s.dc, 4, 0, 0xFFFFFF);
+            DIBSECTION d;
+            ASSERT_TRUE(GetObject(s.bitmap, d));
+            EXPECT_EQ(d.dsBm.bmWidthBytes % 4, 0);
+            EXPECT_EQ(d.dsBmih.biHeight, height);
+            // Row 0 is the last stored row of a bottom-up section.
+            const int stored = height > 0 ? 2 : 0;
+            const uint8_t* row = d.dsBm.bmBits + stored * d.dsBm.bmWidthBytes;
+            const int bit = 4 * bits;  // first bit of pixel 4
+            const int mask = bits == 1 ? 0x80 >> (bit % 8) : bits == 4 ? 0xF0 : 0xFF;
+            EXPECT_NE(row[bit / 8] & mask, 0) << bits << " " << height;
+            EXPECT_EQ(GetPixel(s.dc, 4, 0), 0xFFFFFFu);
+        }
+    }
+    // What the layer cannot hold is refused without an error code.
+    SetLastError(ERROR_SUCCESS);
+    EXPECT_FALSE(CreateDIBSection(nullptr, Info(5, 5, 7), DIB_RGB_COLORS, nullptr));
+    EXPECT_FALSE(CreateDIBSection(nullptr, Info(0, 5, 8), DIB_RGB_COLORS, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+    EXPECT_FALSE(CreateDIBSection(nullptr, Info(70000, 70000, 32), DIB_RGB_COLORS, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_NOT_ENOUGH_MEMORY);
+}
+
+TEST(GdiBitmaps, RunLengthDataExpandsWithDeltasAndAbsoluteRuns) {
+    // RLE8, 4 × 3, rows stored bottom-up.
+    const uint8_t rle8[] = {3, 1,           // row 2 (bottom): three pixels of index 1
+                            0, 0,           // end of line
+                            0, 3, 2, 1, 2,  // row 1: absolute run 2 1 2
+                            0,              // pad to 16 bits
+                            0, 2, 1, 1,     // delta: one right, one row up, past the end of the row
+                            0, 1};          // end of bitmap: the top row keeps index 0
+    BITMAPINFO info = Info(4, 3, 8, BI_RLE8);
+    info.bmiColors = {{0, 0, 0, 0}, {0, 0, 255, 0}, {0, 255, 0, 0}};
+    info.bmiHeader.biClrUsed = 3;
+    HDC screen = GetDC();
+    HBITMAP b =
+        CreateDIBitmap(screen, info.bmiHeader, CBM_INIT, rle8, sizeof rle8, info, DIB_RGB_COLORS);
+    ASSERT_TRUE(b);
+    Surface s(b);
+    EXPECT_EQ(GetPixel(s.dc, 0, 2), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(s.dc, 2, 2), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(s.dc, 3, 2), 0u);
+    EXPECT_EQ(GetPixel(s.dc, 0, 1), RGB(0, 255, 0));
+    EXPECT_EQ(GetPixel(s.dc, 1, 1), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(s.dc, 2, 1), RGB(0, 255, 0));
+
+    // RLE4: an encoded run alternates the two nibbles; an absolute run lists them.
+    const uint8_t rle4[] = {5, 0x12, 0, 0, 0, 3, 0x21, 0x20, 0, 1};
+    BITMAPINFO info4 = Info(5, 2, 4, BI_RLE4);
+    info4.bmiColors = {{0, 0, 0, 0}, {0, 0, 255, 0}, {0, 255, 0, 0}};
+    HBITMAP b4 =
+        CreateDIBitmap(screen, info4.bmiHeader, CBM_INIT, rle4, sizeof rle4, info4, DIB_RGB_COLORS);
+    ASSERT_TRUE(b4);
+    Surface s4(b4);
+    const COLORREF red = RGB(255, 0, 0), green = RGB(0, 255, 0);
+    const COLORREF bottom[] = {red, green, red, green, red};
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(GetPixel(s4.dc, x, 1), bottom[x]) << x;
+    EXPECT_EQ(GetPixel(s4.dc, 0, 0), green);
+    EXPECT_EQ(GetPixel(s4.dc, 1, 0), red);
+    EXPECT_EQ(GetPixel(s4.dc, 2, 0), green);
+    // Cut data leaves the rest as made; top-down run-length data is refused.
+    EXPECT_TRUE(CreateDIBitmap(screen, info.bmiHeader, CBM_INIT, rle8, 3, info, DIB_RGB_COLORS));
+    BITMAPINFO topDown = info;
+    topDown.bmiHeader.biHeight = -3;
+    EXPECT_FALSE(CreateDIBitmap(screen, topDown.bmiHeader, CBM_INIT, rle8, sizeof rle8, topDown,
+                                DIB_RGB_COLORS));
+}
+
+TEST(GdiTransfers, CopiesConvertStretchAndFollowRasterOperations) {
+    BITMAPINFO info = Info(2, 2, 24);
+    Surface src(info);
+    SetPixel(src.dc, 0, 0, RGB(10, 20, 30));
+    SetPixel(src.dc, 1, 0, RGB(200, 0, 0));
+    SetPixel(src.dc, 0, 1, 0xFFFFFF);
+    Surface dst(CreateCompatibleBitmap(nullptr, 4, 4));
+    ASSERT_TRUE(StretchBlt(dst.dc, 0, 0, 4, 4, src.dc, 0, 0, 2, 2, SRCCOPY));
+    EXPECT_EQ(GetPixel(dst.dc, 1, 1), RGB(10, 20, 30));
+    EXPECT_EQ(GetPixel(dst.dc, 3, 0), RGB(200, 0, 0));
+    EXPECT_EQ(GetPixel(dst.dc, 0, 3), 0xFFFFFFu);
+    EXPECT_EQ(GetPixel(dst.dc, 3, 3), 0u);
+    // Halftone shrinking averages.
+    SetStretchBltMode(dst.dc, HALFTONE);
+    StretchBlt(dst.dc, 0, 0, 1, 1, src.dc, 0, 0, 2, 1, SRCCOPY);
+    EXPECT_EQ(GetPixel(dst.dc, 0, 0), RGB(105, 10, 15));
+    // Raster operations work on the stored values.
+    PatBlt(dst.dc, 0, 0, 4, 4, WHITENESS);
+    BitBlt(dst.dc, 0, 0, 2, 2, src.dc, 0, 0, SRCAND);
+    EXPECT_EQ(GetPixel(dst.dc, 0, 0), RGB(10, 20, 30));
+    BitBlt(dst.dc, 0, 0, 2, 2, src.dc, 0, 0, SRCINVERT);
+    EXPECT_EQ(GetPixel(dst.dc, 0, 0), 0u);
+    BitBlt(dst.dc, 0, 0, 1, 1, src.dc, 0, 0, NOTSRCCOPY);
+    EXPECT_EQ(GetPixel(dst.dc, 0, 0), RGB(245, 235, 225));
+    PatBlt(dst.dc, 0, 0, 1, 1, DSTINVERT);
+    EXPECT_EQ(GetPixel(dst.dc, 0, 0), RGB(10, 20, 30));
+    // Whiteness on a table without white stores the nearest colour.
+    BITMAPINFO greys = Info(1, 1, 8);
+    greys.bmiColors = {{0, 0, 0, 0}, {200, 200, 200, 0}};
+    greys.bmiHeader.biClrUsed = 2;
+    Surface g(greys);
+    PatBlt(g.dc, 0, 0, 1, 1, WHITENESS);
+    EXPECT_EQ(GetPixel(g.dc, 0, 0), RGB(200, 200, 200));
+}
+
+TEST(GdiTransfers, MonochromeBitmapsConvertThroughTextAndBackgroundColours) {
+    Surface colour(CreateCompatibleBitmap(nullptr, 2, 1));
+    SetPixel(colour.dc, 0, 0, RGB(1, 2, 3));
+    SetPixel(colour.dc, 1, 0, RGB(9, 9, 9));
+    Surface mono(CreateBitmap(2, 1, 1, 1, nullptr));
+    // Colour to monochrome: the source's background colour becomes 1 (white).
+    SetBkColor(colour.dc, RGB(1, 2, 3));
+    BitBlt(mono.dc, 0, 0, 2, 1, colour.dc, 0, 0, SRCCOPY);
+    EXPECT_EQ(GetPixel(mono.dc, 0, 0), 0xFFFFFFu);
+    EXPECT_EQ(GetPixel(mono.dc, 1, 0), 0u);
+    // Monochrome to colour: 0 takes the text colour, 1 the background colour.
+    SetTextColor(colour.dc, RGB(0, 0, 255));
+    SetBkColor(colour.dc, RGB(0, 255, 0));
+    BitBlt(colour.dc, 0, 0, 2, 1, mono.dc, 0, 0, SRCCOPY);
+    EXPECT_EQ(GetPixel(colour.dc, 0, 0), RGB(0, 255, 0));
+    EXPECT_EQ(GetPixel(colour.dc, 1, 0), RGB(0, 0, 255));
+    // A memory context holding a monochrome bitmap makes monochrome bitmaps.
+    HBITMAP again = CreateCompatibleBitmap(mono.dc, 3, 3);
+    DIBSECTION d;
+    GetObject(again, d);
+    EXPECT_EQ(d.dsBm.bmBitsPixel, 1);
+
+    // Masked transfer: mask bit 1 keeps the target, 0 takes the source.
+    Surface target(CreateCompatibleBitmap(nullptr, 2, 1));
+    PatBlt(target.dc, 0, 0, 2, 1, WHITENESS);
+    Surface source(CreateCompatibleBitmap(nullptr, 2, 1));
+    PatBlt(source.dc, 0, 0, 2, 1, BLACKNESS);
+    const uint8_t maskBits[2] = {0x80, 0};
+    HBITMAP mask = CreateBitmap(2, 1, 1, 1, maskBits);
+    MaskBlt(target.dc, 0, 0, 2, 1, source.dc, 0, 0, mask, 0, 0, MAKEROP4(0x00AA0029, SRCCOPY));
+    EXPECT_EQ(GetPixel(target.dc, 0, 0), 0xFFFFFFu);
+    EXPECT_EQ(GetPixel(target.dc, 1, 0), 0u);
+}
+
+TEST(GdiBitmaps, DeviceBitmapsConvertToAnyDepthWithATable) {
+    Surface s(CreateCompatibleBitmap(nullptr, 3, 2));
+    SetPixel(s.dc, 0, 0, RGB(255, 0, 0));
+    SetPixel(s.dc, 2, 1, RGB(0, 0, 255));
+    DeleteDC(s.dc);
+    BITMAPINFO info;
+    info.bmiHeader.biBitCount = 0;
+    ASSERT_EQ(GetDIBits(nullptr, s.bitmap, 0, 0, nullptr, info, DIB_RGB_COLORS), 1);
+    EXPECT_EQ(info.bmiHeader.biBitCount, 32);
+    BITMAPINFO asked = Info(3, 2, 8);
+    std::vector<uint8_t> rows(8);
+    ASSERT_EQ(GetDIBits(nullptr, s.bitmap, 0, 2, rows.data(), asked, DIB_RGB_COLORS), 2);
+    ASSERT_EQ(asked.bmiColors.size(), 256u);
+    const RGBQUAD top = asked.bmiColors[rows[4]];  // bottom-up: row 0 of the picture is stored last
+    EXPECT_EQ(RGB(top.rgbRed, top.rgbGreen, top.rgbBlue), RGB(255, 0, 0));
+    const RGBQUAD corner = asked.bmiColors[rows[2]];
+    EXPECT_EQ(RGB(corner.rgbRed, corner.rgbGreen, corner.rgbBlue), RGB(0, 0, 255));
+}
+
+TEST(GdiPalettes, NearestIndexHalftoneAndEightBitDisplay) {
+    LOGPALETTE lp;
+    lp.palPalEntry = {{0, 0, 0, 0}, {255, 0, 0, 0}, {0, 0, 255, 0}};
+    HPALETTE p = CreatePalette(lp);
+    EXPECT_EQ(GetNearestPaletteIndex(p, RGB(200, 30, 30)), 1u);
+    EXPECT_EQ(GetObject(p), 3);
+    HPALETTE half = CreateHalftonePalette(nullptr);
+    EXPECT_EQ(GetObject(half), 256);
+    EXPECT_EQ(GetDeviceCaps(nullptr, BITSPIXEL), 32);
+    SetDisplayBitsPerPixel(8);
+    HDC screen = GetDC();
+    EXPECT_EQ(GetDeviceCaps(screen, BITSPIXEL), 8);
+    EXPECT_EQ(GetDeviceCaps(screen, RASTERCAPS) & RC_PALETTE, RC_PALETTE);
+    Surface s(CreateCompatibleBitmap(screen, 1, 1));
+    EXPECT_EQ(SetPixel(s.dc, 0, 0, RGB(50, 101, 153)), RGB(51, 102, 153));
+    SetDisplayBitsPerPixel(32);
+}
+
+TEST(GdiMetafiles, EachFormTravelsThroughTheOtherUnchanged) {
+    std::vector<uint8_t> emf(120, 0);
+    emf[0] = 1;                                                      // header record
+    emf[4] = 88;                                                     // its size
+    emf[40] = 0x20, emf[41] = 0x45, emf[42] = 0x4D, emf[43] = 0x46;  // " EMF"
+    emf[48] = 120;                                                   // total bytes
+    for (size_t i = 88; i < 120; ++i) emf[i] = static_cast<uint8_t>(i);
+    HENHMETAFILE e = SetEnhMetaFileBits(emf.data(), emf.size());
+    ASSERT_TRUE(e);
+    const auto wmf = GetWinMetaFileBits(e);
+    HENHMETAFILE back = SetWinMetaFileBits(wmf.data(), wmf.size());
+    ASSERT_TRUE(back);
+    EXPECT_EQ(GetEnhMetaFileBits(back), emf);
+    EXPECT_FALSE(SetEnhMetaFileBits(emf.data(), 60));
+    const uint8_t plain[18 + 6] = {1, 0, 9, 0, 0, 3, 12, 0, 0, 0, 0, 0,
+                                   3, 0, 0, 0, 0, 0, 3,  0, 0, 0, 0, 0};
+    HENHMETAFILE w = SetWinMetaFileBits(plain, sizeof plain);
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(IsWinMetaFile(w));
+    const auto asEmf = GetEnhMetaFileBits(w);
+    HENHMETAFILE w2 = SetEnhMetaFileBits(asEmf.data(), asEmf.size());
+    ASSERT_TRUE(w2);
+    EXPECT_EQ(GetWinMetaFileBits(w2), std::vector<uint8_t>(plain, plain + sizeof plain));
+}

@@ -1,0 +1,355 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "graphics/Bitmap.h"
+#include "platform/runtime/Exceptions.h"
+#include "tests/graphics/BmpBuilder.h"
+
+using namespace vardel;
+using vardel::test::BmpSpec;
+using vardel::test::BuildBmp;
+namespace fs = std::filesystem;
+
+namespace {
+std::vector<uint8_t> Save(TBitmap& bitmap) {
+    TMemoryStream out;
+    bitmap.SaveStream(out);
+    return out.TakeBytes();
+}
+
+void Load(TBitmap& bitmap, const std::vector<uint8_t>& bytes) {
+    TReadOnlyMemoryStream in(bytes.data(), bytes.size());
+    bitmap.LoadStream(in);
+}
+
+uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t{b[at + 3]} << 24);
+}
+
+std::vector<uint8_t> RandomBytes(size_t n, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::vector<uint8_t> v(n);
+    for (auto& b : v) b = static_cast<uint8_t>(rng());
+    return v;
+}
+
+std::string MessageOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return "";
+}
+
+std::vector<std::array<uint8_t, 3>> Ramp(int n) {
+    std::vector<std::array<uint8_t, 3>> colors;
+    for (int i = 0; i < n; ++i)
+        colors.push_back({static_cast<uint8_t>(i * 255 / std::max(n - 1, 1)),
+                          static_cast<uint8_t>(i * 7), static_cast<uint8_t>(255 - i)});
+    return colors;
+}
+}  // namespace
+
+TEST(BmpFiles, EveryDepthAndRowOrderSurvivesARoundTrip) {
+    struct Case {
+        uint16_t bits;
+        uint32_t compression;
+        std::vector<uint32_t> masks;
+        TPixelLayout layout;
+    };
+    const Case cases[] = {{1, 0, {}, TPixelLayout::Format1Bit},
+                          {4, 0, {}, TPixelLayout::Format4Bit},
+                          {8, 0, {}, TPixelLayout::Format8Bit},
+                          {16, 0, {}, TPixelLayout::Format15Bit},
+                          {16, 3, {0xF800, 0x07E0, 0x001F}, TPixelLayout::Format16Bit},
+                          {16, 3, {0x0F00, 0x00F0, 0x000F}, TPixelLayout::FormatCustom},
+                          {24, 0, {}, TPixelLayout::Format24Bit},
+                          {32, 0, {}, TPixelLayout::Format32Bit},
+                          {32, 3, {0xFF000000, 0xFF0000, 0xFF00}, TPixelLayout::FormatCustom}};
+    unsigned seed = 1;
+    for (const Case& c : cases) {
+        for (int32_t height : {5, -5}) {
+            BmpSpec spec;
+            spec.width = 7;
+            spec.height = height;
+            spec.bits = c.bits;
+            spec.compression = c.compression;
+            spec.masks = c.masks;
+            if (c.bits <= 8) spec.colors = Ramp(1 << c.bits);
+            const size_t stride = ((7 * c.bits + 31) / 32) * 4;
+            spec.pixels = RandomBytes(stride * 5, seed++);
+            const auto file = BuildBmp(spec);
+            TBitmap bitmap;
+            Load(bitmap, file);
+            SCOPED_TRACE(testing::Message() << c.bits << " bits, compression " << c.compression
+                                            << ", height " << height);
+            EXPECT_EQ(bitmap.Width(), 7);
+            EXPECT_EQ(bitmap.Height(), 5);
+            EXPECT_EQ(bitmap.PixelLayout(), c.layout);
+            EXPECT_EQ(bitmap.HandleKind(), THandleKind::DeviceIndependent);
+            const auto saved = Save(bitmap);
+            // Header, masks, table and rows come back; only the colour count is written out.
+            ASSERT_EQ(saved.size(), file.size());
+            EXPECT_EQ(static_cast<int32_t>(Le32(saved, 22)), height);
+            EXPECT_EQ(Le32(saved, 38), 2835u);
+            EXPECT_TRUE(std::equal(saved.begin() + 54, saved.end(), file.begin() + 54));
+            TBitmap again;
+            Load(again, saved);
+            for (int y = 0; y < 5; ++y)
+                for (int x = 0; x < 7; ++x)
+                    ASSERT_EQ(again.Surface().ReadPixel(x, y), bitmap.Surface().ReadPixel(x, y));
+        }
+    }
+}
+
+TEST(BmpFiles, TopDownRowsAndScanRowAddresses) {
+    BmpSpec spec;
+    spec.width = 1;
+    spec.height = -2;
+    spec.pixels = {0, 0, 255, 0, 255, 0, 0, 0};  // top row red, bottom row blue
+    TBitmap bitmap;
+    Load(bitmap, BuildBmp(spec));
+    EXPECT_EQ(bitmap.Surface().ReadPixel(0, 0), clRed);
+    EXPECT_EQ(bitmap.Surface().ReadPixel(0, 1), clBlue);
+    EXPECT_EQ(bitmap.ScanRow(0)[2], 255);
+    spec.height = 2;
+    Load(bitmap, BuildBmp(spec));
+    EXPECT_EQ(bitmap.Surface().ReadPixel(0, 0), clBlue);
+    EXPECT_EQ(bitmap.ScanRow(0)[0], 255);
+    EXPECT_EQ(MessageOf([&] { bitmap.ScanRow(2); }), "Scan line index out of range");
+    EXPECT_EQ(MessageOf([&] { bitmap.ScanRow(-1); }), "Scan line index out of range");
+}
+
+TEST(BmpFiles, CoreHeadersAreReadWidenedAndWrittenBack) {
+    BmpSpec spec;
+    spec.core = true;
+    spec.width = 3;
+    spec.height = 2;
+    spec.bits = 4;
+    spec.colors = Ramp(16);
+    spec.pixels = {0x01, 0x20, 0, 0, 0xF0, 0x0E, 0, 0};
+    TBitmap bitmap;
+    Load(bitmap, BuildBmp(spec));
+    EXPECT_TRUE(bitmap.Image().coreHeaderOrigin);
+    const auto c = Ramp(16)[15];
+    EXPECT_EQ(bitmap.Surface().ReadPixel(0, 0),
+              static_cast<TColor>(c[2] | (c[1] << 8) | (c[0] << 16)));
+    const auto saved = Save(bitmap);
+    EXPECT_EQ(Le32(saved, 10), 74u);  // 14 + 12 + 16 entries of 3 bytes
+    EXPECT_EQ(Le32(saved, 14), 12u);
+    EXPECT_EQ(saved, BuildBmp(spec));
+    // The origin stays through edits and a change of size.
+    bitmap.Surface().WritePixel(0, 0, clBlack);
+    bitmap.SetWidth(4);
+    EXPECT_EQ(Le32(Save(bitmap), 14), 12u);
+}
+
+TEST(BmpFiles, RunLengthFilesAreKeptUntilTheFirstChange) {
+    BmpSpec spec;
+    spec.width = 4;
+    spec.height = 2;
+    spec.bits = 8;
+    spec.compression = 1;
+    spec.colors = {{0, 0, 0}, {0, 0, 255}, {255, 0, 0}};
+    spec.clrUsed = 3;
+    spec.pixels = {4, 1, 0, 0, 2, 2, 2, 1, 0, 1};
+    spec.sizeImage = static_cast<uint32_t>(spec.pixels.size());
+    const auto file = BuildBmp(spec);
+    TBitmap bitmap;
+    Load(bitmap, file);
+    EXPECT_EQ(bitmap.HandleKind(), THandleKind::DeviceDependent);
+    EXPECT_EQ(bitmap.Surface().ReadPixel(3, 1), clRed);
+    EXPECT_EQ(bitmap.Surface().ReadPixel(1, 0), clBlue);
+    EXPECT_EQ(bitmap.Surface().ReadPixel(2, 0), clRed);
+    EXPECT_EQ(Save(bitmap), file);
+    // A copy shares the kept bytes too.
+    TBitmap copy;
+    copy.Assign(&bitmap);
+    EXPECT_EQ(Save(copy), file);
+    bitmap.Surface().WritePixel(0, 0, clWhite);
+    const auto edited = Save(bitmap);
+    EXPECT_EQ(edited[30], 0);                  // no compression
+    EXPECT_EQ(edited[28], 32);                 // the display's depth
+    EXPECT_EQ(Le32(edited, 10), 54u + 3 * 4);  // the file's palette goes along as a table
+    TBitmap back;
+    Load(back, edited);
+    EXPECT_EQ(back.Surface().ReadPixel(0, 0), clWhite);
+    EXPECT_EQ(back.Surface().ReadPixel(2, 0), clRed);
+    EXPECT_EQ(Save(copy), file);  // the copy is not touched by the edit
+}
+
+TEST(BmpFiles, ColourCountsAndTheOffsetToTheRows) {
+    BmpSpec spec;
+    spec.width = 1;
+    spec.height = 1;
+    spec.bits = 8;
+    spec.colors = Ramp(256);
+    spec.pixels = {255, 0, 0, 0};
+    TBitmap bitmap;
+    Load(bitmap, BuildBmp(spec));
+    const auto last = Ramp(256)[255];
+    EXPECT_EQ(bitmap.Surface().ReadPixel(0, 0),
+              static_cast<TColor>(last[2] | (last[1] << 8) | (last[0] << 16)));
+    spec.colors = Ramp(16);
+    spec.clrUsed = 16;
+    spec.pixels = {15, 0, 0, 0};
+    Load(bitmap, BuildBmp(spec));
+    const auto sixteenth = Ramp(16)[15];
+    EXPECT_EQ(bitmap.Surface().ReadPixel(0, 0),
+              static_cast<TColor>(sixteenth[2] | (sixteenth[1] << 8) | (sixteenth[0] << 16)));
+    EXPECT_EQ(Le32(Save(bitmap), 46), 16u);
+
+    // A gap that the file header points past is skipped...
+    BmpSpec gap;
+    gap.width = 1;
+    gap.height = 1;
+    gap.gap = 6;
+    gap.pixels = {0, 0, 255, 0};
+    Load(bitmap, BuildBmp(gap));
+    EXPECT_EQ(bitmap.Surface().ReadPixel(0, 0), clRed);
+    // ...but an offset that does not point past the table leaves the rows right after it.
+    gap.offBitsPointsAtRows = false;
+    Load(bitmap, BuildBmp(gap));
+    EXPECT_EQ(bitmap.Surface().ReadPixel(0, 0), static_cast<TColor>(0xEEEEEE));
+    // An offset beyond the end of the file is ignored as well.
+    auto beyond = BuildBmp(gap);
+    beyond[10] = 0xFF, beyond[11] = 0xFF;
+    Load(bitmap, beyond);
+    EXPECT_EQ(bitmap.Surface().ReadPixel(0, 0), static_cast<TColor>(0xEEEEEE));
+}
+
+TEST(BmpFiles, DamagedFilesKeepThePreviousPicture) {
+    BmpSpec good;
+    good.pixels = {0,   0, 255, 0,   0,   255, 0, 0,   // bottom row: red, red, padding
+                   255, 0, 0,   255, 255, 255, 0, 0};  // top row: blue, white, padding
+    const auto valid = BuildBmp(good);
+    auto with = [&](auto edit) {
+        auto bytes = valid;
+        edit(bytes);
+        return bytes;
+    };
+    BmpSpec bad = good;
+    bad.clrUsed = 300;
+    BmpSpec badBits = good;
+    badBits.bits = 7;
+    BmpSpec paletted = good;
+    paletted.bits = 8;
+    paletted.colors = Ramp(256);
+    const auto withTable = BuildBmp(paletted);
+    const struct {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        const char* message;
+    } cases[] = {
+        {"shorter than a file header", std::vector<uint8_t>(valid.begin(), valid.begin() + 10),
+         "Stream read error"},
+        {"not B M", with([](auto& b) { b[0] = 'X'; }), "Bitmap image is not valid"},
+        {"two planes", with([](auto& b) { b[26] = 2; }), "Bitmap image is not valid"},
+        {"header of 20 bytes", with([](auto& b) { b[14] = 20; }), "Bitmap image is not valid"},
+        {"header beyond the file", with([](auto& b) { b[16] = 1; }), "Stream read error"},
+        {"more than 256 colours", BuildBmp(bad), "Bitmap image is not valid"},
+        {"bit count 7", BuildBmp(badBits), "Bitmap image is not valid"},
+        {"cut in the colour table",
+         std::vector<uint8_t>(withTable.begin(), withTable.begin() + 300), "Stream read error"},
+        {"a width of zero", with([](auto& b) { b[18] = 0; }), "Bitmap image is not valid"},
+        {"more than 1 GiB of pixels",
+         with([](auto& b) { b[18] = b[19] = 0xFF, b[22] = b[23] = 0xFF; }), "Out of memory"},
+    };
+    TBitmap bitmap;
+    Load(bitmap, valid);
+    int notified = 0;
+    bitmap.OnModified = [&](TGraphic*) { ++notified; };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(MessageOf([&] { Load(bitmap, c.bytes); }), c.message);
+        EXPECT_EQ(bitmap.Width(), 2);
+        EXPECT_EQ(bitmap.Surface().ReadPixel(1, 0), clWhite);
+    }
+    EXPECT_EQ(notified, 0);
+    // Fewer rows than announced: the rows that are there, no error.
+    Load(bitmap, std::vector<uint8_t>(valid.begin(), valid.end() - 8));
+    EXPECT_EQ(bitmap.Surface().ReadPixel(0, 1), clRed);
+    EXPECT_EQ(bitmap.Surface().ReadPixel(0, 0), clBlack);
+    // An empty stream empties the bitmap without a notification.
+    notified = 0;
+    Load(bitmap, {});
+    EXPECT_TRUE(bitmap.IsEmpty());
+    EXPECT_EQ(notified, 0);
+}
+
+TEST(BmpFiles, AFileCutAnywhereFailsCleanly) {
+    BmpSpec spec;
+    spec.bits = 8;
+    spec.colors = Ramp(256);
+    spec.pixels = RandomBytes(8, 3);
+    BmpSpec rle;
+    rle.bits = 4;
+    rle.compression = 2;
+    rle.colors = Ramp(16);
+    rle.pixels = {2, 0x12, 0, 0, 0, 3, 0x12, 0x30, 0, 1};
+    for (const auto& file : {BuildBmp(spec), BuildBmp(rle)}) {
+        for (size_t n = 0; n < file.size(); ++n) {
+            TBitmap bitmap;
+            try {
+                Load(bitmap, std::vector<uint8_t>(file.begin(), file.begin() + n));
+                if (!bitmap.IsEmpty()) Save(bitmap);
+            } catch (const EReadError&) {
+            } catch (const EInvalidGraphic&) {
+            }
+        }
+    }
+}
+
+// Files written by ImageMagick and Pillow, with the pixels that ImageMagick (.rgb) and
+// Pillow (.pil.rgb) read from them.
+TEST(BmpFiles, ReadsWhatOtherProgramsWriteAsTheyDo) {
+    const fs::path dir =
+        fs::temp_directory_path() / ("vardel-peer-bmp-" + std::to_string(::getpid()));
+    const std::string script = std::string(VARDEL_SOURCE_DIR) + "/tests/graphics/peer_bmps.py";
+    if (!fs::exists("/usr/bin/python3") ||
+        std::system(("/usr/bin/python3 -c 'import PIL' 2>/dev/null")) != 0)
+        GTEST_SKIP() << "Pillow is not installed";
+    ASSERT_EQ(
+        std::system(("/usr/bin/python3 " + script + " " + dir.string() + " 2>/dev/null").c_str()),
+        0);
+    int compared = 0;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        if (entry.path().extension() != ".bmp") continue;
+        for (const char* reader : {".rgb", ".pil.rgb"}) {
+            fs::path expected = entry.path();
+            expected.replace_extension(reader);
+            if (!fs::exists(expected)) continue;
+            SCOPED_TRACE(expected.filename().string());
+            std::ifstream in(expected, std::ios::binary);
+            uint32_t w = 0, h = 0;
+            in.read(reinterpret_cast<char*>(&w), 4);
+            in.read(reinterpret_cast<char*>(&h), 4);
+            std::vector<uint8_t> rgb(size_t{w} * h * 3);
+            in.read(reinterpret_cast<char*>(rgb.data()), rgb.size());
+            TBitmap bitmap;
+            bitmap.LoadFile(entry.path().string());
+            ASSERT_EQ(bitmap.Width(), static_cast<int>(w));
+            ASSERT_EQ(bitmap.Height(), static_cast<int>(h));
+            // Channels of fewer than 8 bits are scaled to the nearest level here, while
+            // ImageMagick repeats their top bits: the two may differ by one.
+            const int tolerance = entry.path().string().find("16bit") != std::string::npos ? 1 : 0;
+            for (uint32_t y = 0; y < h; ++y)
+                for (uint32_t x = 0; x < w; ++x) {
+                    const uint8_t* p = &rgb[(size_t{y} * w + x) * 3];
+                    const TColor c = bitmap.Surface().ReadPixel(x, y);
+                    for (int k = 0; k < 3; ++k)
+                        ASSERT_LE(std::abs(static_cast<int>((c >> (8 * k)) & 0xFF) - p[k]),
+                                  tolerance)
+                            << x << "," << y;
+                }
+            ++compared;
+        }
+    }
+    fs::remove_all(dir);
+    EXPECT_GE(compared, 24);
+}
