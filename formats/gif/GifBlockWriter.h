@@ -20,6 +20,17 @@ class TGIFWriter {
         dirty_ = true;
         if (fill_ == buffer_.size()) Flush();
     }
+    // Four bytes, least significant first.
+    void WriteDWord(uint32_t value) {
+        if (fill_ + 4 < buffer_.size()) {
+            for (int i = 0; i < 4; ++i)
+                buffer_[fill_ + size_t(i)] = static_cast<uint8_t>(value >> (8 * i));
+            fill_ += 4;
+            dirty_ = true;
+            return;
+        }
+        for (int i = 0; i < 4; ++i) WriteByte(static_cast<uint8_t>(value >> (8 * i)));
+    }
     // Writes what is left as one last (shorter) sub-block. The terminating zero-length
     // block is the caller's.
     void Close() {

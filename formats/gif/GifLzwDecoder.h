@@ -25,12 +25,12 @@ class TGIFLZWDecoder {
 
     // Reads the minimum code size byte and the data sub-blocks at the stream's position
     // and stores width x height indices into pixels, rows top to bottom (in interlaced
-    // row order when asked). Pixels the data does not reach keep what they held.
+    // row order when asked). Pixels the data does not reach are set to fill.
     // The stream is left after the frame's terminating zero-length block (or at its
     // end). A minimum code size above 11, a circular table entry or a string too
     // long for the stack raise GIFException.
     void DecodePixels(TStream& stream, uint8_t* pixels, uint32_t width, uint32_t height,
-                      bool interlaced);
+                      bool interlaced, uint8_t fill);
 
   private:
     // Next code of `size` bits, or -1 when the data has run out.
@@ -38,6 +38,9 @@ class TGIFLZWDecoder {
     bool Refill(int size);
     // One LZW step: reads a code and stores its string. False when decoding ends.
     bool DecodeNext();
+    // The loop for frames stored in row order: strings are copied from where the
+    // same string was stored before, instead of walking the table.
+    void RunSequential();
     bool StartAfterClear();
     void ResetTable();
     void AddEntry(uint8_t first);
@@ -80,6 +83,20 @@ class TGIFLZWDecoder {
     std::array<uint16_t, kMaxCodes> prefix_{};
     std::array<uint8_t, kMaxCodes> suffix_{};
     std::array<uint16_t, kMaxCodes> length_{};
+    // The sequential loop's table: where each entry's string was stored, its length
+    // and its prefix code. The string's last byte there is the entry's suffix, so the
+    // walk's tables can be rebuilt from it when malformed data calls for the walk.
+    struct TEntry {
+        uint32_t position;
+        uint16_t length;
+        uint16_t prefix;
+    };
+    std::array<TEntry, kMaxCodes> entries_{};
+    bool sequential_ = false;
+    // The literal codes' one-byte strings, with room for reading 16 bytes from any.
+    std::array<uint8_t, kMaxCodes / 2 + 16> literals_{};
+    uint32_t previousStart_ = 0;  // where the previous string was stored, and its length
+    uint32_t previousLength_ = 0;
     std::array<uint8_t, kStackSize> stack_{};
 
     // Output: the current run of contiguous pixels (the whole image, or one row

@@ -30,11 +30,11 @@ class THashTable {
     void Reset() { slots_.fill(kFree); }
     // The code stored for key, or -1; then `slot` is where key would be inserted.
     int Find(uint32_t key, int& slot) const {
-        int h = static_cast<int>((key ^ (key >> 4)) % kSize);
-        const int step = h == 0 ? 1 : kSize - h;
+        int h = Home(key);
+        const int step = Step(h);
         for (;;) {
             const uint32_t entry = slots_[static_cast<size_t>(h)];
-            if ((entry >> 12) == kFreeKey) {
+            if (IsFree(entry)) {
                 slot = h;
                 return -1;
             }
@@ -46,6 +46,18 @@ class THashTable {
     void Insert(int slot, uint32_t key, int code) {
         slots_[static_cast<size_t>(slot)] = (key << 12) | static_cast<uint32_t>(code);
     }
+    // Home slot and probe step of a key.
+    static int Home(uint32_t key) {
+        // (key xor key / 16) mod kSize, the remainder taken by multiplication (Lemire,
+        // "Faster remainder by direct computation", 2019); 32 bits are exact for the
+        // 20-bit keys.
+        constexpr uint32_t kInverse = 0xFFFFFFFFu / kSize + 1;
+        const uint32_t fraction = kInverse * (key ^ (key >> 4));
+        return static_cast<int>((uint64_t{fraction} * kSize) >> 32);
+    }
+    static int Step(int home) { return home == 0 ? 1 : kSize - home; }
+    static bool IsFree(uint32_t entry) { return (entry >> 12) == kFreeKey; }
+    uint32_t* Slots() { return slots_.data(); }
 
   private:
     static constexpr uint32_t kFree = 0xFFFFFFFF;
@@ -61,13 +73,15 @@ class TLZWEncoder : public TGIFEncoder {
                 bool interlaced, int height, int width) override;
 
   private:
+    // Encodes count indices that continue the string `prefix` (-1 before the first).
+    void EncodeRun(TGIFWriter& writer, const uint8_t* run, size_t count, unsigned limit,
+                   int& prefix);
     void WriteCode(TGIFWriter& writer, int code);
     void StartTable(TGIFWriter& writer);
 
     int minCodeSize_ = 0;
     int clearCode_ = 0;
-    int codeWidth_ = 0;   // bits of the next code
-    int widthLimit_ = 0;  // the largest code that the width holds (4096 at 12 bits)
+    int codeWidth_ = 0;  // bits of the next code
     int freeCode_ = 0;
     uint64_t bits_ = 0;  // accumulator, least significant bit first
     int bitCount_ = 0;

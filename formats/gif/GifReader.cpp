@@ -152,14 +152,19 @@ void TGIFSubImage::DecodePixels(TStream& stream, uint64_t pixelBytesBefore) {
     const uint64_t count = uint64_t{Width} * Height;
     CheckPictureAllocation(count);
     CheckPictureAllocation(pixelBytesBefore + count);
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+    // A fuzzer tries thousands of inputs a second; frames of hundreds of megabytes
+    // would only spend that time filling memory.
+    if (pixelBytesBefore + count > (uint64_t{2} << 20)) throw EOutOfMemory(msg::kOutOfMemory);
+#endif
     // Pixels that the data does not reach show the transparent colour when there is
     // one, else index 0.
     const TGIFGraphicControlExtension* control = GraphicControl();
     const uint8_t fill = IsTransparent && control ? control->TransparentColorIndex : 0;
-    Pixels.assign(count, fill);
+    Pixels.resize(count);
     TGIFLZWDecoder decoder(
         [this](const char* message) { ReportWarning(kGIFWarningSeverity, message); });
-    decoder.DecodePixels(stream, Pixels.data(), Width, Height, Interlaced());
+    decoder.DecodePixels(stream, Pixels.data(), Width, Height, Interlaced(), fill);
 }
 
 void TGIFExtensionList::LoadFromStream(TStream& stream) {

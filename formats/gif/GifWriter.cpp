@@ -98,7 +98,9 @@ void TGIFSubImage::SaveToStream(TStream& stream) const {
     } else {
         flags = FrameFlags & 0x58;  // interlace and the two reserved bits stay
     }
-    WriteByte(stream, Separator);
+    // The reader keeps whatever byte stood where the separator belongs; writing it
+    // back would make the frame unreadable, so the separator is always the real one.
+    WriteByte(stream, kImageSeparator);
     WriteWord(stream, Left);
     WriteWord(stream, Top);
     WriteWord(stream, Width);

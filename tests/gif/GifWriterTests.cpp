@@ -5,6 +5,7 @@
 #include "formats/gif/GifException.h"
 #include "formats/gif/GifImage.h"
 #include "formats/gif/GifLzwDecoder.h"
+#include "formats/gif/GifLzwEncoder.h"
 #include "tests/gif/GifTestSupport.h"
 
 namespace vardel::giftest {
@@ -120,9 +121,33 @@ TEST(GifWriter, InterlacedFramesWithoutLocalMapKeepTheirRowOrder) {
     Bytes stored(3, 0);
     TGIFLZWDecoder decoder([](const char*) {});
     TReadOnlyMemoryStream stream(bytes.data() + descriptor + 10, bytes.size() - descriptor - 10);
-    decoder.DecodePixels(stream, stored.data(), 1, 3, false);
+    decoder.DecodePixels(stream, stored.data(), 1, 3, false, 0);
     EXPECT_EQ(stored, Bytes({1, 3, 2}));
     EXPECT_EQ(Load(bytes).image->Frames()[0].Pixels, Bytes({1, 2, 3}));
+}
+
+TEST(GifWriter, TheImageSeparatorIsAlwaysWritten) {
+    // A frame read after a stray byte keeps that byte as its separator.
+    const Bytes file = TByteBuilder()
+                           .Append(ScreenWith4Colors(1, 1))
+                           .Raw({0x21, 0xFE, 1, 'x', 0})  // comment
+                           .U8(0x55)                      // stray byte: becomes the separator
+                           .U16(0)
+                           .U16(0)
+                           .U16(1)
+                           .U16(1)
+                           .U8(0)
+                           .Append(PackCodes(2, {{4, 3}, {3, 3}, {5, 3}}))
+                           .U8(0x3B)
+                           .Get();
+    TLoaded r = Load(file);
+    ASSERT_EQ(r.error, "");
+    ASSERT_EQ(r.image->Frames().Count(), 1);
+    EXPECT_EQ(r.image->Frames()[0].Separator, 0x55);
+    TLoaded again = Load(Save(*r.image));
+    ASSERT_EQ(again.error, "");
+    ASSERT_EQ(again.image->Frames().Count(), 1);
+    EXPECT_EQ(again.image->Frames()[0].Pixels, Bytes{3});
 }
 
 TEST(GifWriter, ExtensionsAreWrittenAsStored) {
@@ -249,6 +274,11 @@ TEST(GifWriter, TheEncoderStartsAFreshTableBeforeTheDecoderWouldRunOut) {
     auto oracle = ReadWithGiflib(bytes);
     ASSERT_TRUE(oracle);
     EXPECT_EQ(oracle->frames[0].pixels, pixels);
+}
+
+TEST(GifWriter, HashHomeSlotIsTheRemainderForEveryKey) {
+    for (uint32_t key = 0; key < (1u << 20); ++key)
+        ASSERT_EQ(THashTable::Home(key), static_cast<int>((key ^ (key >> 4)) % 8009)) << key;
 }
 
 TEST(GifWriter, ProgressAfterEveryFrame) {
