@@ -26,15 +26,20 @@ void TGIFLZWDecoder::DecodePixels(TStream& stream, uint8_t* pixels, uint32_t wid
     sequential_ = sequential;
     // The sequential loop fills what it does not reach when it ends; the others
     // store into a filled frame.
-    if (!sequential) std::memset(pixels, fill, total);
+    if (!sequential && total > 0) std::memset(pixels, fill, total);
     blocks_.emplace(stream, warn_);
     const int minCodeSize = stream.ReadByte();
     if (minCodeSize < 0) {
-        std::memset(pixels, fill, total);
+        if (total > 0) std::memset(pixels, fill, total);
         return;
     }
     // The tables hold 4096 codes, so a larger clear code could not be decoded.
     if (minCodeSize > kMaxMinCodeSize) throw GIFException(gifmsg::kCodeSize);
+    if (total == 0) {
+        // Nothing to store (and no buffer to store it in): only the data is passed.
+        blocks_->SkipRest();
+        return;
+    }
 
     minCodeSize_ = minCodeSize;
     clearValue_ = 1 << minCodeSize_;

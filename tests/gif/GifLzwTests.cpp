@@ -171,6 +171,16 @@ TEST(GifLzw, DataBeyondTheLastPixelIsSkippedToTheTerminator) {
     EXPECT_EQ(r.position, static_cast<int64_t>(frameEnd));
 }
 
+TEST(GifLzw, AFrameWithoutAreaPassesOverItsData) {
+    const Bytes data = PackCodes(2, {{4, 3}, {1, 3}, {5, 3}}, 1);
+    for (bool interlaced : {false, true}) {
+        TDecoded r = Decode(data, 0, 3, interlaced);
+        EXPECT_TRUE(r.pixels.empty());
+        EXPECT_EQ(r.position, static_cast<int64_t>(data.size()));
+    }
+    EXPECT_EQ(Decode(Bytes{12, 0}, 3, 0).error, "Invalid LZW minimum code size");
+}
+
 TEST(GifLzw, CodesSpanningSeveralTinySubBlocks) {
     // Nine-bit codes in sub-blocks of one byte each: every code spans two blocks.
     const Bytes data = PackCodes(8, {{256, 9}, {10, 9}, {20, 9}, {30, 9}, {40, 9}, {257, 9}}, 1);
