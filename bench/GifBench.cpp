@@ -198,5 +198,3 @@ BENCHMARK_CAPTURE(EncodeOurs, still_4000x3000, kStill)->Unit(benchmark::kMillise
 BENCHMARK_CAPTURE(EncodeGiflib, still_4000x3000, kStill)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -1,6 +1,7 @@
 #include "formats/Modules.h"
 
 #include "formats/gif/GifModule.h"
+#include "formats/jpeg/Jpeg.h"
 #include "graphics/Picture.h"
 
 namespace vardel {
@@ -9,9 +10,11 @@ void StartPictureModules() {
     // The registry fills its four built-in rows when first used.
     TFileFormatsList::Instance();
     StartGifModule();
+    StartJpegModule();
 }
 
 void StopPictureModules() {
+    StopJpegModule();
     StopGifModule();
 }
 

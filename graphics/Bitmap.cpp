@@ -4,6 +4,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "graphics/PaletteColors.h"
 #include "platform/runtime/Exceptions.h"
 
 namespace vardel {
@@ -28,22 +29,6 @@ template <typename Handle>
 Handle Checked(Handle h) {
     if (!h) OutOfResources();
     return h;
-}
-
-std::vector<gdi::RGBQUAD> PaletteColors(const gdi::HPALETTE& palette, size_t limit) {
-    std::vector<gdi::PALETTEENTRY> entries(std::min<size_t>(gdi::GetObject(palette), limit));
-    gdi::GetPaletteEntries(palette, 0, static_cast<unsigned>(entries.size()), entries.data());
-    std::vector<gdi::RGBQUAD> quads(entries.size());
-    for (size_t i = 0; i < entries.size(); ++i)
-        quads[i] = {entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
-    return quads;
-}
-
-gdi::HPALETTE PaletteFromColors(const std::vector<gdi::RGBQUAD>& colors) {
-    if (colors.empty()) return nullptr;
-    gdi::LOGPALETTE lp;
-    for (const auto& q : colors) lp.palPalEntry.push_back({q.rgbRed, q.rgbGreen, q.rgbBlue, 0});
-    return gdi::CreatePalette(lp);
 }
 
 // A memory context with a bitmap selected, deleted when it goes out of scope.
@@ -75,6 +60,21 @@ int DisplayBits() {
     return bits;
 }
 }  // namespace
+
+std::vector<gdi::RGBQUAD> PaletteColors(const gdi::HPALETTE& palette, size_t limit) {
+    std::vector<gdi::PALETTEENTRY> entries(std::min<size_t>(gdi::GetObject(palette), limit));
+    gdi::GetPaletteEntries(palette, 0, static_cast<unsigned>(entries.size()), entries.data());
+    std::vector<gdi::RGBQUAD> quads(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) quads[i] = {entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
+    return quads;
+}
+
+gdi::HPALETTE PaletteFromColors(const std::vector<gdi::RGBQUAD>& colors) {
+    if (colors.empty()) return nullptr;
+    gdi::LOGPALETTE lp;
+    for (const auto& q : colors) lp.palPalEntry.push_back({q.rgbRed, q.rgbGreen, q.rgbBlue, 0});
+    return gdi::CreatePalette(lp);
+}
 
 // ---------------------------------------------------------------------------
 // The surface bound to a bitmap
@@ -142,7 +142,7 @@ void TBitmap::InstallImage(std::shared_ptr<TBitmapImage> image) {
     image_ = std::move(image);
 }
 
-void TBitmap::Changing() {
+void TBitmap::PrepareChange() {
     if (image_.use_count() > 1) {
         // Copy on write: this bitmap gets an image of its own.
         const TBitmapImage& old = *image_;
@@ -159,11 +159,6 @@ void TBitmap::Changing() {
     image_->description.dsBmih.biClrUsed = 0;
     image_->description.dsBmih.biClrImportant = 0;
     image_->keptFileBytes.reset();
-}
-
-void TBitmap::Changed() {
-    maskValid_ = false;
-    NotifyChanged(this);
 }
 
 void TBitmap::HandleNeeded() {
@@ -332,11 +327,7 @@ bool TBitmap::Monochrome() const {
 
 TCanvas& TBitmap::Surface() {
     HandleNeeded();
-    if (!canvas_) {
-        canvas_ = std::make_unique<TBitmapCanvas>(this);
-        canvas_->OnBeforeModify = [this](TCanvas*) { Changing(); };
-        canvas_->OnAfterModify = [this](TCanvas*) { Changed(); };
-    }
+    if (!canvas_) canvas_ = std::make_unique<TBitmapCanvas>(this);
     return *canvas_;
 }
 

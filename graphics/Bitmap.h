@@ -34,7 +34,12 @@ struct TBitmapImage {
     gdi::HPALETTE palette;
     gdi::HBITMAP section;        // rows addressable; the same handle as `handle` for
                                  // images read from files or made device-independent
-    gdi::DIBSECTION description; // of the section, or the bitmap part of a device bitmap
+    // Of the section, or only the bitmap part of a device bitmap (header size 0).
+    gdi::DIBSECTION description = [] {
+        gdi::DIBSECTION d;
+        d.dsBmih.biSize = 0;
+        return d;
+    }();
     std::shared_ptr<const std::vector<uint8_t>> keptFileBytes;  // run-length files until changed
     bool coreHeaderOrigin = false;
     bool halftonePalette = false;
@@ -52,6 +57,11 @@ public:
 
 protected:
     void AcquireContext() override;
+    // The bitmap's own change handlers come before any hook a caller set.
+    void BeforeModify() override;
+    void AfterModify() override;
+
+    friend class TBitmap;
 
 private:
     TBitmap* bitmap_;
@@ -116,8 +126,21 @@ public:
 private:
     friend class TBitmapCanvas;
 
-    void Changing();   // before a change: copy on write, drop what the change outdates
-    void Changed();    // after a change
+    // Before a change: copy on write, drop what the change outdates. Every pixel
+    // written passes here, so the case with nothing to do stays inline.
+    void Changing() {
+        const TBitmapImage& image = *image_;
+        if (image.keptFileBytes || image.description.dsBmih.biClrUsed != 0 ||
+            image.description.dsBmih.biClrImportant != 0 || (image.section && image.handle != image.section) ||
+            image_.use_count() != 1)
+            PrepareChange();
+    }
+    void PrepareChange();
+    // After a change.
+    void Changed() {
+        maskValid_ = false;
+        NotifyChanged(this);
+    }
     void HandleNeeded();
     void PaletteNeeded();
     void MaskNeeded();
@@ -137,5 +160,15 @@ private:
     bool maskValid_ = false;
     bool noPaletteAvailable_ = false;
 };
+
+inline void TBitmapCanvas::BeforeModify() {
+    bitmap_->Changing();
+    TCanvas::BeforeModify();
+}
+
+inline void TBitmapCanvas::AfterModify() {
+    bitmap_->Changed();
+    TCanvas::AfterModify();
+}
 
 }  // namespace vardel

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "graphics/Bitmap.h"
+#include "graphics/PaletteColors.h"
 #include "platform/runtime/Exceptions.h"
 
 namespace vardel {
@@ -175,11 +176,8 @@ void TBitmap::ReadStream(TStream& input, int64_t length) {
         gdi::HDC memory = gdi::CreateCompatibleDC(screen);
         gdi::HBITMAP one = gdi::CreateCompatibleBitmap(screen, 1, 1);
         gdi::SelectObject(memory, one);
-        gdi::HPALETTE palette;
-        if (!info.bmiColors.empty()) {
-            gdi::LOGPALETTE lp;
-            for (const auto& q : info.bmiColors) lp.palPalEntry.push_back({q.rgbRed, q.rgbGreen, q.rgbBlue, 0});
-            palette = gdi::CreatePalette(lp);
+        gdi::HPALETTE palette = PaletteFromColors(info.bmiColors);
+        if (palette) {
             gdi::SelectPalette(memory, palette, false);
             gdi::RealizePalette(memory);
         }
@@ -191,11 +189,7 @@ void TBitmap::ReadStream(TStream& input, int64_t length) {
         fresh->handle = bitmap;
         fresh->palette = palette;
     }
-    if (h.biBitCount > 8 && !info.bmiColors.empty() && !fresh->palette) {
-        gdi::LOGPALETTE lp;
-        for (const auto& q : info.bmiColors) lp.palPalEntry.push_back({q.rgbRed, q.rgbGreen, q.rgbBlue, 0});
-        fresh->palette = gdi::CreatePalette(lp);
-    }
+    if (h.biBitCount > 8 && !fresh->palette) fresh->palette = PaletteFromColors(info.bmiColors);
     gdi::GetObject(fresh->handle, fresh->description);
     fresh->description.dsBmih.biXPelsPerMeter = h.biXPelsPerMeter;
     fresh->description.dsBmih.biYPelsPerMeter = h.biYPelsPerMeter;
@@ -258,9 +252,7 @@ void TBitmap::WriteStream(TStream& stream) {
     info.bmiColors.resize(colorCount);
     if (!image.coreHeaderOrigin && colorCount == 0 && image.palette && !image.halftonePalette) {
         // Pictures of more than 8 bits may carry their palette as an optional table.
-        std::vector<gdi::PALETTEENTRY> entries(std::min(gdi::GetObject(image.palette), 256));
-        gdi::GetPaletteEntries(image.palette, 0, static_cast<unsigned>(entries.size()), entries.data());
-        for (const auto& e : entries) info.bmiColors.push_back({e.peBlue, e.peGreen, e.peRed, 0});
+        info.bmiColors = PaletteColors(image.palette, 256);
         colorCount = info.bmiColors.size();
     }
     const bool bitfields = h.biBitCount > 8 && h.biCompression == gdi::BI_BITFIELDS;

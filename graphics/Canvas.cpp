@@ -98,7 +98,7 @@ void TCanvas::SetHandle(gdi::HDC dc) {
     Track(this, dc_ != nullptr);
 }
 
-void TCanvas::RequireState(uint8_t flags) {
+void TCanvas::UpdateState(uint8_t flags) {
     if (!dc_) {
         AcquireContext();
         if (!dc_) throw EInvalidOperation(msg::kNoContext);
@@ -121,26 +121,6 @@ void TCanvas::RequireState(uint8_t flags) {
         gdi::SetBkMode(dc_, brush_.Style() == TBrushStyle::bsClear ? gdi::TRANSPARENT : gdi::OPAQUE);
         brushVersion_ = brush_.Version();
     }
-}
-
-void TCanvas::AfterModify() {
-    if (OnAfterModify) OnAfterModify(this);
-}
-
-void TCanvas::BeforeModify() {
-    if (OnBeforeModify) OnBeforeModify(this);
-}
-
-TColor TCanvas::ReadPixel(int x, int y) {
-    RequireState(csHandle);
-    return static_cast<TColor>(gdi::GetPixel(dc_, x, y));
-}
-
-void TCanvas::WritePixel(int x, int y, TColor color) {
-    BeforeModify();
-    RequireState(csHandle | csPen);
-    gdi::SetPixel(dc_, x, y, ResolveColor(color));
-    AfterModify();
 }
 
 void TCanvas::DrawGraphic(int x, int y, TGraphic* graphic) {

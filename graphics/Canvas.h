@@ -76,9 +76,17 @@ public:
     std::string_view ClassName() const override { return "TCanvas"; }
 
     // The colour at (x, y), or 0xFFFFFFFF outside the surface. Calls no hook.
-    TColor ReadPixel(int x, int y);
+    TColor ReadPixel(int x, int y) {
+        RequireState(csHandle);
+        return static_cast<TColor>(gdi::GetPixel(dc_, x, y));
+    }
     // Writes one pixel; outside the surface nothing changes.
-    void WritePixel(int x, int y, TColor color);
+    void WritePixel(int x, int y, TColor color) {
+        BeforeModify();
+        RequireState(csHandle | csPen);
+        gdi::SetPixelV(dc_, x, y, ResolveColor(color));
+        AfterModify();
+    }
     // Draws a graphic at its own size with its top-left corner at (x, y).
     void DrawGraphic(int x, int y, TGraphic* graphic);
     void DrawGraphicStretched(const gdi::RECT& rect, TGraphic* graphic);
@@ -123,8 +131,12 @@ public:
     void Changed() { AfterModify(); }
 
 protected:
-    virtual void AfterModify();
-    virtual void BeforeModify();
+    virtual void AfterModify() {
+        if (OnAfterModify) OnAfterModify(this);
+    }
+    virtual void BeforeModify() {
+        if (OnBeforeModify) OnBeforeModify(this);
+    }
     // Obtains the context; the base has none to offer.
     virtual void AcquireContext() {}
 
@@ -133,9 +145,19 @@ protected:
     void SetHandle(gdi::HDC dc);
 
     enum StateFlag : uint8_t { csHandle = 1, csFont = 2, csPen = 4, csBrush = 8 };
-    void RequireState(uint8_t flags);
+    // Makes sure of the context and of the font, pen and brush that `flags` name.
+    void RequireState(uint8_t flags) {
+        // Every pixel passes here: the common case, nothing to do, stays inline.
+        if (dc_ && (!(flags & csFont) || fontVersion_ == font_.Version()) &&
+            (!(flags & csPen) || penVersion_ == pen_.Version()) &&
+            (!(flags & csBrush) || brushVersion_ == brush_.Version()))
+            return;
+        UpdateState(flags);
+    }
 
 private:
+    void UpdateState(uint8_t flags);
+
     gdi::HDC dc_;
     TFont font_;
     TPen pen_;

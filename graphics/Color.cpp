@@ -4,9 +4,6 @@
 
 namespace vardel {
 
-uint32_t ResolveColor(TColor color) {
-    if (color < 0) return gdi::GetSysColor(color & 0xFF);
-    return static_cast<uint32_t>(color);
-}
+uint32_t SystemColorValue(int index) { return gdi::GetSysColor(index); }
 
 }  // namespace vardel

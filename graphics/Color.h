@@ -22,6 +22,9 @@ inline constexpr TColor clBtnFace = SystemColor(15);
 
 // A negative colour becomes the platform's current value of its system colour;
 // any other value is returned as it is.
-uint32_t ResolveColor(TColor color);
+uint32_t SystemColorValue(int index);
+inline uint32_t ResolveColor(TColor color) {
+    return color < 0 ? SystemColorValue(color & 0xFF) : static_cast<uint32_t>(color);
+}
 
 }  // namespace vardel

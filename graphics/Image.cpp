@@ -142,19 +142,27 @@ void TImage::SetTransparent(bool on) {
 }
 
 void TImage::PictureModified() {
-    const int pw = picture_->Width(), ph = picture_->Height();
-    if (autoSize_ && pw > 0 && ph > 0 && (pw != Width() || ph != Height())) SetBounds(Left(), Top(), pw, ph);
-    if (TGraphic* graphic = picture_->Graphic()) {
-        const TGraphicClass& kind = graphic->ClassType();
-        if (!kind.InheritsFrom(TMetafile::ClassInfo()) && !kind.InheritsFrom(TIcon::ClassInfo()) &&
-            graphic->Transparent() != transparent_)
-            graphic->SetTransparent(transparent_);
-        SetOpaque(!graphic->Transparent() && stretch_ && !proportional_);
+    // This runs for every pixel a command writes: each question is asked once.
+    TGraphic* graphic = picture_->Graphic();
+    if (!graphic) {
+        SetOpaque(false);
+    } else {
+        if (autoSize_) {
+            const int pw = graphic->Width(), ph = graphic->Height();
+            if (pw > 0 && ph > 0 && (pw != Width() || ph != Height())) SetBounds(Left(), Top(), pw, ph);
+        }
+        bool transparent = graphic->Transparent();
+        if (transparent != transparent_) {
+            const TGraphicClass& kind = graphic->ClassType();
+            if (!kind.InheritsFrom(TMetafile::ClassInfo()) && !kind.InheritsFrom(TIcon::ClassInfo())) {
+                graphic->SetTransparent(transparent_);
+                transparent = graphic->Transparent();
+            }
+        }
+        SetOpaque(!transparent && stretch_ && !proportional_);
         // There is no hardware palette to realise on a true-colour display; the change
         // is taken as seen.
         if (graphic->PaletteDirty()) graphic->SetPaletteDirty(false);
-    } else {
-        SetOpaque(false);
     }
     if (!drawing_) Invalidate();
 }

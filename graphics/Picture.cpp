@@ -94,10 +94,6 @@ TPicture::TPicture() { TFileFormatsList::Instance(); }
 
 TPicture::~TPicture() = default;
 
-void TPicture::Changed() {
-    if (OnModified) OnModified(this);
-}
-
 void TPicture::Subscribe(TGraphic& graphic) {
     graphic.OnModified = [this](TGraphic*) { Changed(); };
     graphic.OnProgress = [this](TObject* sender, TProgressStage stage, uint8_t percent, bool redraw,

@@ -88,7 +88,9 @@ public:
 private:
     void Hold(std::unique_ptr<TGraphic> graphic);
     void Subscribe(TGraphic& graphic);
-    void Changed();
+    void Changed() {
+        if (OnModified) OnModified(this);
+    }
 
     std::unique_ptr<TGraphic> graphic_;
 };

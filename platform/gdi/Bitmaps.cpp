@@ -38,6 +38,33 @@ void DescribeRows(BitmapObj& v, const BITMAPINFO& info, const uint8_t* data) {
     v.top = v.topDown ? base : base + static_cast<ptrdiff_t>(v.stride) * (v.height - 1);
 }
 
+// The display's own format from 24-bit or indexed rows, the common case when files
+// become device bitmaps: the same values as the colour-by-colour path, without its
+// per-pixel dispatch. False for other source formats.
+bool ConvertRowToBgrx32(const BitmapObj& src, const uint8_t* in, const BitmapObj& dst, uint8_t* out,
+                        int width) {
+    if (src.kind == PixelKind::Bgr24) {
+        for (int x = 0; x < width; ++x, in += 3, out += 4) {
+            out[0] = in[0];
+            out[1] = in[1];
+            out[2] = in[2];
+            out[3] = 0;
+        }
+        return true;
+    }
+    const bool indexed = src.kind == PixelKind::Index1 || src.kind == PixelKind::Index4 ||
+                         src.kind == PixelKind::Index8;
+    if (!indexed) return false;
+    std::array<uint32_t, 256> raw{};  // indices beyond the table show black
+    for (size_t i = 0; i < std::min<size_t>(src.colors.size(), raw.size()); ++i)
+        raw[i] = ColorToRaw(dst, TableColor(src, static_cast<uint32_t>(i)));
+    if (src.kind == PixelKind::Index8)
+        for (int x = 0; x < width; ++x) std::memcpy(out + 4 * x, &raw[in[x]], 4);
+    else
+        for (int x = 0; x < width; ++x) std::memcpy(out + 4 * x, &raw[ReadRaw(src, in, x)], 4);
+    return true;
+}
+
 // Copies the pixels of row y of `src` into row y of `dst`, colour by colour unless
 // both share the format.
 void ConvertRow(const BitmapObj& src, int sy, BitmapObj& dst, int dy, int width) {
@@ -48,6 +75,7 @@ void ConvertRow(const BitmapObj& src, int sy, BitmapObj& dst, int dy, int width)
         std::memcpy(out, in, (static_cast<size_t>(width) * src.bitCount + 7) / 8);
         return;
     }
+    if (dst.kind == PixelKind::Bgrx32 && ConvertRowToBgrx32(src, in, dst, out, width)) return;
     for (int x = 0; x < width; ++x) WriteRaw(dst, out, x, ColorToRaw(dst, RawToColor(src, ReadRaw(src, in, x))));
 }
 
@@ -357,6 +385,7 @@ unsigned SetDIBColorTable(const HDC& dc, unsigned start, unsigned count, const R
 bool GetObject(const HBITMAP& bitmap, DIBSECTION& out) {
     if (!bitmap) return false;
     out = DIBSECTION{};
+    out.dsBmih.biSize = 0;  // a device-dependent bitmap has no information header
     out.dsBm.bmWidth = bitmap->width;
     out.dsBm.bmHeight = bitmap->height;
     out.dsBm.bmWidthBytes = bitmap->isSection ? bitmap->stride : ((bitmap->width * bitmap->bitCount + 15) / 16) * 2;

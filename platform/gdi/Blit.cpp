@@ -182,17 +182,29 @@ bool Run(const Transfer& t) {
             srow = s->Row(srcY);
         }
         if (sameFormat && t.fore == 0xCC && !t.mask) {
-            // Plain copies between equal formats move whole runs of bytes.
+            // Plain copies between equal formats move stored values as they are: whole
+            // runs of bytes from 8 bits up, value by value below.
             const int bpp = d.bitCount / 8;
             int px = left;
             while (px < right) {
                 while (px < right && columnX[px - left] < 0) ++px;
                 int end = px;
                 while (end < right && columnX[end - left] >= 0) ++end;
-                if (end > px)
-                    std::memcpy(drow + static_cast<size_t>(px) * bpp,
-                                srow + static_cast<size_t>(columnX[px - left]) * bpp,
+                if (end == px) break;
+                const int sx0 = columnX[px - left];
+                const int bits = d.bitCount;
+                if (bpp > 0) {
+                    std::memcpy(drow + static_cast<size_t>(px) * bpp, srow + static_cast<size_t>(sx0) * bpp,
                                 static_cast<size_t>(end - px) * bpp);
+                } else if ((px * bits) % 8 == 0 && (sx0 * bits) % 8 == 0) {
+                    // Both runs start on a byte: whole bytes, then the last few values.
+                    const int whole = (end - px) * bits / 8;
+                    std::memcpy(drow + px * bits / 8, srow + sx0 * bits / 8, static_cast<size_t>(whole));
+                    for (int x = px + whole * 8 / bits; x < end; ++x)
+                        WriteRaw(d, drow, x, ReadRaw(*s, srow, columnX[x - left]));
+                } else {
+                    for (int x = px; x < end; ++x) WriteRaw(d, drow, x, ReadRaw(*s, srow, columnX[x - left]));
+                }
                 px = end;
             }
             continue;

@@ -79,10 +79,24 @@ void PlotDevice(const DCObj& dc, const RECT& bounds, int x, int y, COLORREF colo
 void FillDevice(const DCObj& dc, RECT r, COLORREF color) {
     const BitmapObj& b = *dc.bitmap;
     const uint32_t raw = ColorToRaw(b, color);
+    // Values of fewer than 8 bits repeat through a byte: whole bytes are filled in one go.
+    int byteFrom = 0, byteTo = 0;
+    uint8_t pattern = 0;
+    if (b.bitCount < 8) {
+        const int perByte = 8 / b.bitCount;
+        byteFrom = (r.left + perByte - 1) / perByte;
+        byteTo = r.right / perByte;
+        for (int k = 0; k < perByte; ++k) pattern = static_cast<uint8_t>((pattern << b.bitCount) | raw);
+    }
     for (int y = r.top; y < r.bottom; ++y) {
         uint8_t* row = b.Row(y);
         if (b.kind == PixelKind::Bgrx32 || b.kind == PixelKind::Masked32) {
             std::fill_n(reinterpret_cast<uint32_t*>(row) + r.left, r.right - r.left, raw);
+        } else if (b.bitCount < 8 && byteTo > byteFrom) {
+            const int perByte = 8 / b.bitCount;
+            for (int x = r.left; x < byteFrom * perByte; ++x) WriteRaw(b, row, x, raw);
+            std::memset(row + byteFrom, pattern, static_cast<size_t>(byteTo - byteFrom));
+            for (int x = byteTo * perByte; x < r.right; ++x) WriteRaw(b, row, x, raw);
         } else {
             for (int x = r.left; x < r.right; ++x) WriteRaw(b, row, x, raw);
         }
@@ -325,31 +339,52 @@ int GetClipBox(const HDC& dc, RECT* rect) {
     return r.Width() > 0 && r.Height() > 0 ? SIMPLEREGION : NULLREGION;
 }
 
+namespace {
+// The bitmap that a pixel operation at logical (x, y) touches and the device
+// coordinates, or none when the point lies outside the surface or its clipping.
 // The default bitmap of a memory context stands for "no bitmap": nothing to read or keep.
-COLORREF GetPixel(const HDC& dc, int x, int y) {
-    if (!Live(dc) || !dc->bitmap || dc->bitmap->isStock) return CLR_INVALID;
+inline const BitmapObj* PixelTarget(const HDC& dc, int& x, int& y) {
+    if (!dc || !dc->alive || !dc->bitmap) return nullptr;
     const BitmapObj& b = *dc->bitmap;
     x += dc->origin.x;
     y += dc->origin.y;
     if (static_cast<unsigned>(x) >= static_cast<unsigned>(b.width) ||
-        static_cast<unsigned>(y) >= static_cast<unsigned>(b.height))
-        return CLR_INVALID;
-    if (dc->clip && !Inside(*dc->clip, x, y)) return CLR_INVALID;
-    return RawToColor(b, ReadRaw(b, b.Row(y), x));
+        static_cast<unsigned>(y) >= static_cast<unsigned>(b.height) || b.isStock)
+        return nullptr;
+    if (dc->clip && !Inside(*dc->clip, x, y)) return nullptr;
+    return &b;
+}
+}  // namespace
+
+COLORREF GetPixel(const HDC& dc, int x, int y) {
+    const BitmapObj* b = PixelTarget(dc, x, y);
+    if (!b) return CLR_INVALID;
+    if (b->kind == PixelKind::Bgrx32) {
+        // The display's own format, the common case, without the general dispatch.
+        const uint8_t* p = b->Row(y) + 4 * x;
+        return RGB(p[2], p[1], p[0]);
+    }
+    return RawToColor(*b, ReadRaw(*b, b->Row(y), x));
+}
+
+bool SetPixelV(const HDC& dc, int x, int y, COLORREF color) {
+    const BitmapObj* b = PixelTarget(dc, x, y);
+    if (!b) return false;
+    if (b->kind == PixelKind::Bgrx32) {
+        uint8_t* p = b->Row(y) + 4 * x;
+        p[0] = GetBValue(color), p[1] = GetGValue(color), p[2] = GetRValue(color);
+        return true;
+    }
+    WriteRaw(*b, b->Row(y), x, ColorToRaw(*b, color & 0xFFFFFF));
+    return true;
 }
 
 COLORREF SetPixel(const HDC& dc, int x, int y, COLORREF color) {
-    if (!Live(dc) || !dc->bitmap || dc->bitmap->isStock) return CLR_INVALID;
-    const BitmapObj& b = *dc->bitmap;
-    x += dc->origin.x;
-    y += dc->origin.y;
-    if (static_cast<unsigned>(x) >= static_cast<unsigned>(b.width) ||
-        static_cast<unsigned>(y) >= static_cast<unsigned>(b.height))
-        return CLR_INVALID;
-    if (dc->clip && !Inside(*dc->clip, x, y)) return CLR_INVALID;
-    const uint32_t raw = ColorToRaw(b, color & 0xFFFFFF);
-    WriteRaw(b, b.Row(y), x, raw);
-    return RawToColor(b, raw);
+    const BitmapObj* b = PixelTarget(dc, x, y);
+    if (!b) return CLR_INVALID;
+    const uint32_t raw = ColorToRaw(*b, color & 0xFFFFFF);
+    WriteRaw(*b, b->Row(y), x, raw);
+    return RawToColor(*b, raw);
 }
 
 HPEN CreatePen(int style, int width, COLORREF color) {

@@ -199,6 +199,8 @@ int GetClipBox(const HDC& dc, RECT* rect);
 
 COLORREF GetPixel(const HDC& dc, int x, int y);
 COLORREF SetPixel(const HDC& dc, int x, int y, COLORREF color);
+// SetPixel without working out the colour that was stored.
+bool SetPixelV(const HDC& dc, int x, int y, COLORREF color);
 
 // ---------------------------------------------------------------------------
 // Bitmaps

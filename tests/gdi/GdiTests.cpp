@@ -282,3 +282,27 @@ TEST(GdiMetafiles, EachFormTravelsThroughTheOtherUnchanged) {
     ASSERT_TRUE(w2);
     EXPECT_EQ(GetWinMetaFileBits(w2), std::vector<uint8_t>(plain, plain + sizeof plain));
 }
+
+TEST(GdiShapes, LinesStopBeforeTheirEndAndRectanglesTakePenAndBrush) {
+    Surface s(CreateCompatibleBitmap(nullptr, 6, 6));
+    PatBlt(s.dc, 0, 0, 6, 6, WHITENESS);
+    SelectObject(s.dc, CreatePen(PS_SOLID, 1, RGB(255, 0, 0)));
+    MoveToEx(s.dc, 0, 0, nullptr);
+    LineTo(s.dc, 3, 3);
+    EXPECT_EQ(GetPixel(s.dc, 2, 2), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(s.dc, 3, 3), 0xFFFFFFu);
+    POINT at;
+    GetCurrentPositionEx(s.dc, &at);
+    EXPECT_EQ(at.x, 3);
+    SelectObject(s.dc, CreateSolidBrush(RGB(0, 0, 255)));
+    Rectangle(s.dc, 1, 1, 5, 5);
+    EXPECT_EQ(GetPixel(s.dc, 1, 1), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(s.dc, 4, 2), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(s.dc, 2, 2), RGB(0, 0, 255));
+    EXPECT_EQ(GetPixel(s.dc, 5, 5), 0xFFFFFFu);
+    FillRect(s.dc, {0, 0, 6, 1}, CreateSolidBrush(RGB(0, 255, 0)));
+    EXPECT_EQ(GetPixel(s.dc, 5, 0), RGB(0, 255, 0));
+    RECT clip;
+    EXPECT_EQ(GetClipBox(s.dc, &clip), SIMPLEREGION);
+    EXPECT_EQ(clip, (RECT{0, 0, 6, 6}));
+}

@@ -1,5 +1,5 @@
-// Whole files: cut at every length, the public corpus, fuzzing finds, the picture
-// registry and the companion's description.
+// Whole files: cut at every length, the public corpus, the picture registry and the
+// companion's description.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -84,29 +84,6 @@ TEST(GifFiles, EveryCorpusFileLoadsAsGiflibReadsIt) {
         ++compared;
     }
     EXPECT_GT(compared, 50);
-}
-
-TEST(GifFiles, FuzzingFindsAreReplayed) {
-    const fs::path dir = fs::path(VARDEL_SOURCE_DIR) / "fuzz/regressions/gif";
-    if (!fs::is_directory(dir)) GTEST_SKIP() << "no regressions";
-    for (const auto& entry : fs::directory_iterator(dir)) {
-        if (!entry.is_regular_file()) continue;
-        SCOPED_TRACE(entry.path().filename().string());
-        TLoaded r = Load(ReadFile(entry.path().string()));
-        if (!r.error.empty()) {
-            EXPECT_EQ(kReadErrors.count(r.error), 1u) << r.error;
-        }
-        ExpectConsistent(*r.image);
-        // What loads also saves, and loads again.
-        if (r.image->IsEmpty()) continue;
-        TMemoryStream saved;
-        try {
-            r.image->SaveStream(saved);
-        } catch (const GIFException&) {
-            continue;  // indices beyond the colour maps are refused by the writer
-        }
-        EXPECT_EQ(Load(saved.Bytes()).error, "");
-    }
 }
 
 TEST(GifFiles, TheModuleRegistersTheKindAndRemovesItAgain) {

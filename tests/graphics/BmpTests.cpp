@@ -8,8 +8,10 @@
 #include "graphics/Bitmap.h"
 #include "platform/runtime/Exceptions.h"
 #include "tests/graphics/BmpBuilder.h"
+#include "tests/graphics/TestSupport.h"
 
 using namespace vardel;
+using vardel::test::MessageOf;
 using vardel::test::BmpSpec;
 using vardel::test::BuildBmp;
 namespace fs = std::filesystem;
@@ -35,15 +37,6 @@ std::vector<uint8_t> RandomBytes(size_t n, unsigned seed) {
     std::vector<uint8_t> v(n);
     for (auto& b : v) b = static_cast<uint8_t>(rng());
     return v;
-}
-
-std::string MessageOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "";
 }
 
 std::vector<std::array<uint8_t, 3>> Ramp(int n) {

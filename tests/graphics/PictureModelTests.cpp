@@ -10,20 +10,13 @@
 #include "graphics/Picture.h"
 #include "platform/runtime/Exceptions.h"
 #include "tests/graphics/BmpBuilder.h"
+#include "tests/graphics/TestSupport.h"
 
 using namespace vardel;
+using vardel::test::MessageOf;
 namespace fs = std::filesystem;
 
 namespace {
-std::string MessageOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "";
-}
-
 struct TempDir {
     fs::path dir = fs::temp_directory_path() / ("vardel-model-" + std::to_string(::getpid()));
     TempDir() { fs::create_directories(dir); }
@@ -218,6 +211,10 @@ TEST(ImageView, SurfaceAutoSizeAndRefusedKinds) {
     EXPECT_EQ(view.Surface().ReadPixel(504, 464), clWhite);
     EXPECT_EQ(view.Picture().Width(), 505);
     EXPECT_EQ(view.Picture().Graphic()->ClassName(), "TBitmap");
+    auto* made = static_cast<TBitmap*>(view.Picture().Graphic());
+    EXPECT_EQ(made->PixelLayout(), TPixelLayout::FormatDevice);
+    made->SetWidth(600);  // a display bitmap stays one when resized
+    EXPECT_EQ(made->PixelLayout(), TPixelLayout::FormatDevice);
 
     TImage main("Image1");
     main.SetAutoSize(true);
@@ -397,4 +394,55 @@ TEST(Metafile, PlaceableAndEnhancedFilesKeepTheirFormAndSize) {
     auto shortEmf = emf;
     shortEmf[48] = 200;
     EXPECT_EQ(MessageOf([&] { m.LoadFile(tmp.Write("e.emf", shortEmf)); }), "Stream read error");
+}
+
+TEST(Bitmap, AttachedHandlesAndCallersHooks) {
+    TBitmap bitmap;
+    EXPECT_EQ(bitmap.HandleKind(), THandleKind::DeviceDependent);
+    gdi::BITMAPINFO info;
+    info.bmiHeader.biWidth = 3;
+    info.bmiHeader.biHeight = -2;
+    info.bmiHeader.biBitCount = 24;
+    gdi::HBITMAP section = gdi::CreateDIBSection(nullptr, info, gdi::DIB_RGB_COLORS, nullptr);
+    int changes = 0;
+    bitmap.OnModified = [&](TGraphic*) { ++changes; };
+    bitmap.AttachHandle(section);
+    EXPECT_EQ(changes, 1);
+    bitmap.AttachHandle(section);  // the handle already held: nothing happens
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(bitmap.Width(), 3);
+    EXPECT_EQ(bitmap.PixelLayout(), TPixelLayout::Format24Bit);
+    // A caller's hooks run after the bitmap's own handlers.
+    int before = 0, after = 0;
+    bitmap.Surface().OnBeforeModify = [&](TCanvas*) { ++before; };
+    bitmap.Surface().OnAfterModify = [&](TCanvas*) { ++after; };
+    bitmap.Surface().WritePixel(0, 0, clRed);
+    EXPECT_EQ(before, 1);
+    EXPECT_EQ(after, 1);
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(bitmap.ScanRow(0)[2], 0xFF);
+    bitmap.AttachHandle(nullptr);
+    EXPECT_TRUE(bitmap.IsEmpty());
+}
+
+TEST(ImageView, ProgressWithRedrawRepaintsOnlyWhenIncremental) {
+    TWindow window("Form1");
+    window.SetClientSize(10, 10);
+    TImage view("Image1");
+    view.SetParent(&window);
+    int reports = 0;
+    view.OnProgress = [&](TObject*, TProgressStage, uint8_t, bool, const gdi::RECT&, const std::string&) { ++reports; };
+    TBitmap bitmap;
+    bitmap.SetSize(2, 2);
+    view.Picture().AssignGraphic(&bitmap);
+    TGraphic* held = view.Picture().Graphic();
+    window.PaintNow();
+    view.Invalidate();
+    ASSERT_TRUE(window.PaintPending());
+    held->Progress(held, TProgressStage::psRunning, 50, true, {}, "");
+    EXPECT_TRUE(window.PaintPending());
+    view.SetIncrementalDisplay(true);
+    held->Progress(held, TProgressStage::psRunning, 60, true, {}, "");
+    EXPECT_FALSE(window.PaintPending());
+    EXPECT_EQ(reports, 2);
 }

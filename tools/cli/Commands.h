@@ -19,5 +19,12 @@ bool DescribeBitmap(TGraphic& graphic, Json& out);
 bool DescribeIcon(TGraphic& graphic, Json& out);
 bool DescribeMetafile(TGraphic& graphic, Json& out);
 bool DescribeGif(TGraphic& graphic, Json& out);
+bool DescribeJpeg(TGraphic& graphic, Json& out);
+
+// TIFF files go to the TIFF reader instead of the picture container: names ending in
+// .tif or .tiff, in any case. Both print the reader's messages on standard error.
+bool IsTiffName(const std::string& name);
+int TiffInfo(const std::string& file);
+int TiffConvert(const std::string& in, const std::string& out);
 
 }  // namespace vardel::cli

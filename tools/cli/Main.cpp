@@ -31,12 +31,13 @@ int Usage() {
 }
 
 int Info(const std::string& file) {
+    if (IsTiffName(file)) return TiffInfo(file);
     TPicture picture;
     picture.LoadFile(file);
     TGraphic* graphic = picture.Graphic();
     Json out;
     if (!DescribeBitmap(*graphic, out) && !DescribeIcon(*graphic, out) && !DescribeMetafile(*graphic, out) &&
-        !DescribeGif(*graphic, out))
+        !DescribeGif(*graphic, out) && !DescribeJpeg(*graphic, out))
         out.Add("kind", graphic->ClassName()).Add("width", graphic->Width()).Add("height", graphic->Height());
     std::printf("%s\n", out.Text().c_str());
     return 0;
@@ -44,6 +45,7 @@ int Info(const std::string& file) {
 
 // What the workbench would show, as a BMP file of our own writer.
 int Convert(const std::string& in, const std::string& out) {
+    if (IsTiffName(in)) return TiffConvert(in, out);
     TPicture picture;
     picture.LoadFile(in);
     TGraphic* graphic = picture.Graphic();

@@ -1,0 +1,180 @@
+// Files written by independent tools (Pillow, libtiff's tiffcp and tiffset, ImageMagick)
+// and libtiff's own test images, decoded by vardel-cli or the reader and by libtiff.
+#include <gtest/gtest.h>
+#include <tiffio.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+#include "formats/tiff/TiffMessages.h"
+#include "tests/tiff/TiffTestSupport.h"
+
+using namespace vardel;
+using namespace vardel::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TDecoded {
+    int width = 0;
+    int height = 0;
+    std::vector<TColor> pixels;
+    bool operator==(const TDecoded&) const = default;
+};
+
+// libtiff's picture of the file's last directory: its RGBA image, except that pixels
+// with samples after red, green and blue come from the rows as stored (the RGBA image
+// premultiplies them by their alpha).
+std::optional<TDecoded> LibtiffPicture(const std::string& path) {
+    TIFFSetWarningHandler(nullptr);
+    TIFFSetErrorHandler(nullptr);
+    std::unique_ptr<TIFF, void (*)(TIFF*)> tif(TIFFOpen(path.c_str(), "r"), TIFFClose);
+    if (!tif) return std::nullopt;
+    TIFFSetDirectory(tif.get(), static_cast<tdir_t>(TIFFNumberOfDirectories(tif.get()) - 1));
+    uint32_t width = 0, height = 0;
+    uint16_t samples = 1, photometric = 0;
+    TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height);
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetField(tif.get(), TIFFTAG_PHOTOMETRIC, &photometric);
+    TDecoded out{static_cast<int>(width), static_cast<int>(height), {}};
+    if (photometric == PHOTOMETRIC_RGB && samples > 3) {
+        std::vector<uint8_t> row(TIFFScanlineSize(tif.get()));
+        for (uint32_t y = 0; y < height; ++y) {
+            if (TIFFReadScanline(tif.get(), row.data(), y, 0) < 0) return std::nullopt;
+            for (uint32_t x = 0; x < width; ++x) {
+                const uint8_t* p = &row[x * samples];
+                out.pixels.push_back(Rgb(p[0], p[1], p[2]));
+            }
+        }
+        return out;
+    }
+    std::vector<uint32_t> raster(size_t{width} * height);
+    if (!TIFFReadRGBAImageOriented(tif.get(), width, height, raster.data(), ORIENTATION_TOPLEFT, 0))
+        return std::nullopt;
+    for (uint32_t p : raster) out.pixels.push_back(Rgb(TIFFGetR(p), TIFFGetG(p), TIFFGetB(p)));
+    return out;
+}
+
+struct TRun {
+    int status;
+    std::string out, err;
+};
+
+TRun Cli(const TTempDir& dir, const std::string& arguments) {
+    const std::string out = dir.Path("stdout"), err = dir.Path("stderr");
+    const int status =
+        std::system((std::string(VARDEL_CLI) + " " + arguments + " >" + out + " 2>" + err).c_str());
+    const auto o = ReadAll(out), e = ReadAll(err);
+    return {
+        WIFEXITED(status) ? WEXITSTATUS(status) : -1, {o.begin(), o.end()}, {e.begin(), e.end()}};
+}
+
+// The picture of an uncompressed 24- or 32-bit BMP file.
+TDecoded BmpPicture(const std::vector<uint8_t>& b) {
+    auto le32 = [&b](size_t at) {
+        return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t{b[at + 3]} << 24;
+    };
+    if (b.size() < 54 || b[0] != 'B' || b[28] % 8 != 0) return {};
+    const auto rawHeight = static_cast<int32_t>(le32(22));
+    TDecoded out{static_cast<int32_t>(le32(18)), std::abs(rawHeight), {}};
+    const size_t bytes = b[28] / 8, stride = (out.width * bytes + 3) & ~size_t{3};
+    for (int y = 0; y < out.height; ++y) {
+        const size_t row = le32(10) + (rawHeight < 0 ? y : out.height - 1 - y) * stride;
+        for (int x = 0; x < out.width && row + x * bytes + 3 <= b.size(); ++x)
+            out.pixels.push_back(
+                Rgb(b[row + x * bytes + 2], b[row + x * bytes + 1], b[row + x * bytes]));
+    }
+    return out;
+}
+
+std::vector<std::string> FilesIn(const fs::path& dir) {
+    std::vector<std::string> out;
+    if (fs::is_directory(dir))
+        for (const auto& entry : fs::directory_iterator(dir))
+            if (entry.is_regular_file() && !entry.path().string().ends_with(".sh"))
+                out.push_back(entry.path());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+const fs::path kData = fs::path(VARDEL_SOURCE_DIR) / "tests/data/tiff";
+
+}  // namespace
+
+TEST(TiffOracle, ConvertOfFilesFromIndependentWritersGivesLibtiffsPixels) {
+    TTempDir dir;
+    const auto files = FilesIn(kData);
+    ASSERT_GE(files.size(), 24u);
+    for (const std::string& path : files) {
+        const TRun run = Cli(dir, "convert " + path + " " + dir.Path("out.bmp"));
+        if (path.ends_with("tcp-rgb-planes.tif")) {
+            // Samples stored plane after plane are refused with the reader's own message.
+            EXPECT_EQ(run.status, 1);
+            EXPECT_EQ(run.err,
+                      std::string(tiffmsg::kRgbPlanar) + "\nNo image decoded from " + path + "\n");
+            continue;
+        }
+        ASSERT_EQ(run.status, 0) << path << ": " << run.err;
+        EXPECT_EQ(run.err, "") << path;
+        EXPECT_TRUE(BmpPicture(ReadAll(dir.Path("out.bmp"))) == LibtiffPicture(path)) << path;
+    }
+}
+
+TEST(TiffOracle, InfoListsTheDirectories) {
+    TTempDir dir;
+    TRun run = Cli(dir, "info " + (kData / "tcp-two-directories.tif").string());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out,
+              "{\"kind\":\"tiff\",\"width\":37,\"height\":23,\"directories\":["
+              "{\"width\":37,\"height\":23,\"photometric\":2,\"bits\":24,\"strips\":1},"
+              "{\"width\":37,\"height\":23,\"photometric\":1,\"bits\":8,\"strips\":1}]}\n");
+    // Upper-case extensions are TIFF names too; a bad header is said and fails.
+    const std::string bad = dir.Write("BAD.TIFF", {'I', 'I', 42, 0});
+    run = Cli(dir, "info " + bad);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "<" + bad + "> is not a valid TIFF file\n");
+}
+
+TEST(TiffOracle, LibtiffTestImagesDecodeOrAreRefusedWithTheirMessage) {
+    const std::string corpus = CorpusDir();
+    if (corpus.empty()) GTEST_SKIP() << "no corpus folder";
+    // The uncompressed files of kinds we read; they show what libtiff shows. Every
+    // other file is compressed or of a depth we do not read.
+    const std::vector<std::string> decoded = {
+        "32bpp-None.tiff",
+        "custom_dir_EXIF_GPS.tiff",
+        "minisblack-1c-8b.tiff",
+        "miniswhite-1c-1b.tiff",
+        "palette-1c-1b.tiff",
+        "palette-1c-4b.tiff",
+        "palette-1c-8b.tiff",
+        "rgb-3c-8b.tiff",
+        "test_two_ifds.tif",
+        "test_ifd_loop_to_self.tif",
+        "test_ifd_loop_to_first.tif",
+        "test_ifd_loop_subifd.tif",
+    };
+    int compared = 0;
+    for (const std::string& path : FilesIn(fs::path(corpus) / "tiff/libtiff/images")) {
+        if (!path.ends_with(".tif") && !path.ends_with(".tiff")) continue;
+        TMessageLog log;
+        TBitmap target;
+        ReadTiffFile(path, target);
+        const TDecoded ours{target.Width(), target.Height(), PixelsOf(target)};
+        const std::string name = fs::path(path).filename();
+        if (std::find(decoded.begin(), decoded.end(), name) == decoded.end()) {
+            EXPECT_TRUE(target.IsEmpty()) << name;
+            for (const std::string& m : log.Texts())
+                EXPECT_TRUE(m.starts_with("Cant read compressed") || m.starts_with("Error"))
+                    << name << ": " << m;
+            continue;
+        }
+        EXPECT_EQ(log.Texts(), std::vector<std::string>{}) << name;
+        EXPECT_TRUE(ours == LibtiffPicture(path)) << name;
+        ++compared;
+    }
+    EXPECT_EQ(compared, static_cast<int>(decoded.size()));
+}
