@@ -66,22 +66,16 @@ void FuzzGifRoundTrip(const uint8_t* data, size_t size) {
     again.LoadStream(first);  // what this writer wrote must load
     if (FramesWithPixels(again) != FramesWithPixels(image)) __builtin_trap();
     // Frames without area or extensions write nothing, so the image may now be empty.
+    // A frame that wrote nothing may still have held a colour map, which the header's
+    // flags and the others' code sizes and colour limits counted; without it the
+    // second writing differs or refuses indices, as the writing rules have it.
     if (again.IsEmpty()) return;
+    for (const auto& frame : image.Frames().Items())
+        if (frame->Empty() && frame->LocalColorMap().Count() > 0) return;
+    // A file of this writer is written again byte for byte.
     TMemoryStream second;
     again.SaveStream(second);
-    // A file of this writer is written again byte for byte, unless a frame that wrote
-    // nothing held a colour map: the header's flags and the code sizes count every
-    // frame's map.
-    bool unwrittenMaps = false;
-    for (const auto& frame : image.Frames().Items())
-        unwrittenMaps |= frame->Empty() && frame->LocalColorMap().Count() > 0;
-    if (!unwrittenMaps && second.Bytes() != first.Bytes()) __builtin_trap();
-    TGIFImage third;
-    second.SetPosition(0);
-    third.LoadStream(second);
-    TMemoryStream last;
-    third.SaveStream(last);
-    if (last.Bytes() != second.Bytes()) __builtin_trap();
+    if (second.Bytes() != first.Bytes()) __builtin_trap();
 }
 
 }  // namespace vardel::fuzz
