@@ -68,7 +68,8 @@ int ReadFromVector(GifFileType* file, GifByteType* data, int size) {
     return int(n);
 }
 
-// giflib's whole-file writer; the frames are copied in first, as EGifSpew frees them.
+// giflib's whole-file writer; the frames are copied in first (outside the measurement),
+// as giflib takes them over.
 Bytes GiflibEncode(const TScene& scene, const std::vector<Bytes>& frames, benchmark::State* state) {
     Bytes out;
     out.reserve(kOutputReserve);
@@ -88,8 +89,16 @@ Bytes GiflibEncode(const TScene& scene, const std::vector<Bytes>& frames, benchm
         saved->RasterBits = static_cast<GifByteType*>(std::malloc(pixels.size()));
         std::memcpy(saved->RasterBits, pixels.data(), pixels.size());
     }
+    SavedImage* images = file->SavedImages;
+    ColorMapObject* screenMap = file->SColorMap;
     if (state) state->ResumeTiming();
     EGifSpew(file);
+    if (state) state->PauseTiming();
+    // EGifSpew closes the file but leaves the frames and the screen map to the caller.
+    for (size_t i = 0; i < frames.size(); ++i) std::free(images[i].RasterBits);
+    std::free(images);
+    GifFreeMapObject(screenMap);
+    if (state) state->ResumeTiming();
     return out;
 }
 

@@ -206,8 +206,15 @@ Bytes WriteWithGiflib(int width, int height, int colors,
         saved->RasterBits = static_cast<GifByteType*>(std::malloc(framePixels[f].size()));
         std::memcpy(saved->RasterBits, framePixels[f].data(), framePixels[f].size());
     }
-    if (EGifSpew(file) != GIF_OK) return {};  // EGifSpew closes the file either way
-    return out;
+    // EGifSpew closes the file but leaves the frames and the screen map to the caller.
+    SavedImage* images = file->SavedImages;
+    const int count = file->ImageCount;
+    ColorMapObject* screenMap = file->SColorMap;
+    const bool ok = EGifSpew(file) == GIF_OK;
+    for (int i = 0; i < count; ++i) std::free(images[i].RasterBits);
+    std::free(images);
+    GifFreeMapObject(screenMap);
+    return ok ? out : Bytes{};
 }
 
 void ExpectSameAsGiflib(const TGIFImage& image, const TOracleImage& oracle) {
