@@ -18,6 +18,11 @@ void TWindowCanvas::AcquireContext() {
     SetHandle(dc);
 }
 
+void TWindowCanvas::AfterModify() {
+    TCanvas::AfterModify();
+    if (window_) window_->SurfaceChanged();
+}
+
 void TWindowCanvas::FreeContext() {
     gdi::HDC dc = HeldContext();
     SetHandle(nullptr);

@@ -22,6 +22,9 @@ public:
 
 protected:
     void AcquireContext() override;
+    // What the canvas drew goes to the screen without the window's controls being
+    // painted over it.
+    void AfterModify() override;
 
 private:
     TWindow* window_;

@@ -170,9 +170,7 @@ HBITMAP AllocateBitmap(int width, int height, int bitCount, bool topDown, bool i
     b->stride = stride;
     b->topDown = topDown;
     b->isSection = isSection;
-    try {
-        b->storage.assign(static_cast<size_t>(bytes), 0);
-    } catch (const std::bad_alloc&) {
+    if (!b->storage.Allocate(static_cast<size_t>(bytes))) {
         SetFailure(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }

@@ -359,9 +359,13 @@ inline const BitmapObj* PixelTarget(const HDC& dc, int& x, int& y) {
 COLORREF GetPixel(const HDC& dc, int x, int y) {
     const BitmapObj* b = PixelTarget(dc, x, y);
     if (!b) return CLR_INVALID;
+    // The display's format and 24-bit files, the common cases, without the general dispatch.
     if (b->kind == PixelKind::Bgrx32) {
-        // The display's own format, the common case, without the general dispatch.
         const uint8_t* p = b->Row(y) + 4 * x;
+        return RGB(p[2], p[1], p[0]);
+    }
+    if (b->kind == PixelKind::Bgr24) {
+        const uint8_t* p = b->Row(y) + 3 * x;
         return RGB(p[2], p[1], p[0]);
     }
     return RawToColor(*b, ReadRaw(*b, b->Row(y), x));
@@ -370,8 +374,8 @@ COLORREF GetPixel(const HDC& dc, int x, int y) {
 bool SetPixelV(const HDC& dc, int x, int y, COLORREF color) {
     const BitmapObj* b = PixelTarget(dc, x, y);
     if (!b) return false;
-    if (b->kind == PixelKind::Bgrx32) {
-        uint8_t* p = b->Row(y) + 4 * x;
+    if (b->kind == PixelKind::Bgrx32 || b->kind == PixelKind::Bgr24) {
+        uint8_t* p = b->Row(y) + (b->kind == PixelKind::Bgrx32 ? 4 : 3) * x;
         p[0] = GetBValue(color), p[1] = GetGValue(color), p[2] = GetRValue(color);
         return true;
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
@@ -18,6 +19,26 @@ struct ChannelMask {
     int bits = 0;
 };
 
+// Zeroed pixel memory. It comes from calloc, so large bitmaps get pages that are
+// zero already instead of being cleared byte by byte.
+class PixelStorage {
+public:
+    bool Allocate(size_t bytes) {
+        data_.reset(static_cast<uint8_t*>(std::calloc(bytes ? bytes : 1, 1)));
+        size_ = data_ ? bytes : 0;
+        return data_ != nullptr;
+    }
+    uint8_t* data() const { return data_.get(); }
+    size_t size() const { return size_; }
+
+private:
+    struct Free {
+        void operator()(uint8_t* p) const { std::free(p); }
+    };
+    std::unique_ptr<uint8_t, Free> data_;
+    size_t size_ = 0;
+};
+
 struct BitmapObj : GdiObject {
     int width = 0;
     int height = 0;
@@ -28,7 +49,7 @@ struct BitmapObj : GdiObject {
     bool topDown = false;
     bool isStock = false;
     PixelKind kind = PixelKind::Bgrx32;
-    std::vector<uint8_t> storage;
+    PixelStorage storage;
     uint8_t* top = nullptr;       // address of the top row
     ptrdiff_t step = 0;           // from one row to the row below it
     std::vector<RGBQUAD> colors;  // colour table of 8 bits or fewer

@@ -79,12 +79,14 @@ void TWindow::SetFrameExtent(int extraWidth, int extraHeight) {
 }
 
 void TWindow::SetClientSize(int width, int height) {
-    if (width == clientWidth_ && height == clientHeight_ && surface_) return;
+    if (width == clientWidth_ && height == clientHeight_) return;
     clientWidth_ = width;
     clientHeight_ = height;
     width_ = width + frameWidth_;
     height_ = height + frameHeight_;
-    ResizeSurface();
+    // The backing store is made when something first paints or draws on it: a window
+    // that is never shown (or a large one that only grows) holds no pixels meanwhile.
+    if (surface_) ResizeSurface();
     InvalidateRect({0, 0, width, height});
     if (OnResize) OnResize();
 }
@@ -154,6 +156,7 @@ void TWindow::PaintNow() {
     gdi::ReleaseDC(dc);
     for (TControl* c : std::vector<TControl*>(controls_))
         if (c->Visible()) c->Paint();
+    SurfaceChanged();
 }
 
 namespace {

@@ -119,6 +119,13 @@ public:
     // can schedule and show it.
     std::function<void()> OnInvalidate;
     std::function<void()> OnResize;
+    // Told when the client surface holds new pixels to show: after every paint, and
+    // when a window canvas drew on it directly (SurfaceChanged), which must reach the
+    // screen without the controls being painted over it.
+    void SurfaceChanged() {
+        if (OnSurfaceChanged) OnSurfaceChanged();
+    }
+    std::function<void()> OnSurfaceChanged;
 
 private:
     void ResizeSurface();

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tools/cli/Json.h"
 
@@ -20,6 +21,11 @@ bool DescribeIcon(TGraphic& graphic, Json& out);
 bool DescribeMetafile(TGraphic& graphic, Json& out);
 bool DescribeGif(TGraphic& graphic, Json& out);
 bool DescribeJpeg(TGraphic& graphic, Json& out);
+
+// `run COMMAND IN OUT [--edit1 T] [--edit2 T] [--edit3 T]` with the arguments after
+// "run": the menu command on the workbench's windows, offscreen. Returns the exit
+// status (2 for bad usage); errors of the command are raised.
+int RunCommand(const std::vector<std::string>& args);
 
 // TIFF files go to the TIFF reader instead of the picture container: names ending in
 // .tif or .tiff, in any case. Both print the reader's messages on standard error.

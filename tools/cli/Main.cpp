@@ -3,6 +3,7 @@
 //   vardel-cli info FILE
 //   vardel-cli convert IN OUT
 //   vardel-cli save IN OUT
+//   vardel-cli run COMMAND IN OUT [--edit1 T] [--edit2 T] [--edit3 T]
 //
 // Errors print the system's message on standard error and exit with 1; bad usage
 // exits with 2.
@@ -26,7 +27,8 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: vardel-cli info FILE\n"
                  "       vardel-cli convert IN OUT\n"
-                 "       vardel-cli save IN OUT\n");
+                 "       vardel-cli save IN OUT\n"
+                 "       vardel-cli run COMMAND IN OUT [--edit1 T] [--edit2 T] [--edit3 T]\n");
     return 2;
 }
 
@@ -80,6 +82,12 @@ int main(int argc, char** argv) {
         if (command == "info" && args.size() == 2) return Info(args[1]);
         if (command == "convert" && args.size() == 3) return Convert(args[1], args[2]);
         if (command == "save" && args.size() == 3) return Save(args[1], args[2]);
+#ifdef VARDEL_CLI_RUN
+        if (command == "run") {
+            const int status = RunCommand(std::vector<std::string>(args.begin() + 1, args.end()));
+            return status == 2 ? Usage() : status;
+        }
+#endif
         return Usage();
     } catch (const Exception& e) {
         std::fprintf(stderr, "%s\n", e.Message().c_str());

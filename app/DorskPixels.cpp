@@ -1,0 +1,66 @@
+// The point operations of the main window: keep one channel, grey from one channel,
+// the threshold, and the erase brush.
+#include "app/Dorsk.h"
+#include "app/PixelLoops.h"
+#include "app/Unit2.h"
+#include "platform/runtime/Convert.h"
+
+namespace vardel {
+
+void TForm1::EscaladeGrises1Click(TObject*) {
+    MapViewPixels(*Image1, [](TColor p) { return BlueOf(p) * 0x10000; });
+}
+
+void TForm1::odaRoja1Click(TObject*) {
+    MapViewPixels(*Image1, [](TColor p) { return RedOf(p); });
+}
+
+void TForm1::odaVerde1Click(TObject*) {
+    MapViewPixels(*Image1, [](TColor p) { return GreenOf(p) * 0x100; });
+}
+
+void TForm1::ComponenteAzul1Click(TObject*) {
+    MapViewPixels(*Image1, [](TColor p) { return Grey(BlueOf(p)); });
+}
+
+void TForm1::ComponenteVerde1Click(TObject*) {
+    MapViewPixels(*Image1, [](TColor p) { return Grey(GreenOf(p)); });
+}
+
+void TForm1::ComponenteRoja1Click(TObject*) {
+    MapViewPixels(*Image1, [](TColor p) { return Grey(RedOf(p)); });
+}
+
+void TForm1::Umbral1Click(TObject*) {
+    // "Aceptar" and the title-bar button both lead on: the result is not looked at.
+    Form2->PresentModal();
+    const int32_t threshold = StrToInt(Form2->Edit1->Text());
+    // Only the blue channel decides; a value equal to the threshold gives black.
+    MapViewPixels(*Image1,
+                  [threshold](TColor p) { return BlueOf(p) > threshold ? clWhite : clBlack; });
+}
+
+void TForm1::Habilitarborrado1Click(TObject*) {
+    Deshabilitarborrado1->SetEnabled(true);
+    Habilitarborrado1->SetEnabled(false);
+}
+
+void TForm1::Deshabilitarborrado1Click(TObject*) {
+    Deshabilitarborrado1->SetEnabled(false);
+    Habilitarborrado1->SetEnabled(true);
+}
+
+void TForm1::Image1MouseMove(TObject*, TShiftState, int X, int Y) {
+    // The mode lives in the enabled flag of "Deshabilitar borrado".
+    if (!Deshabilitarborrado1->Enabled()) return;
+    try {
+        TCanvas& surface = Image1->Surface();
+        for (int y = Y - 1; y <= Y + 1; ++y)
+            for (int x = X - 1; x <= X + 1; ++x) surface.WritePixel(x, y, clWhite);
+    } catch (...) {
+        // The brush paints what it can and never interrupts the mouse: a view that
+        // holds no bitmap simply takes no paint.
+    }
+}
+
+}  // namespace vardel

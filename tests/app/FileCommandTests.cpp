@@ -1,0 +1,123 @@
+#include <fstream>
+
+#include "tests/app/WorkbenchFixture.h"
+
+using namespace vardel;
+using namespace vardel::test;
+namespace fs = std::filesystem;
+
+namespace {
+std::string FirstBytes(const fs::path& path, size_t n) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes(n, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(n));
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    return bytes;
+}
+}  // namespace
+
+TEST_F(WorkbenchTest, CancellingTheDialogsChangesNothing) {
+    fileAnswers = {std::nullopt, std::nullopt};
+    Form1->SalvarImagen1->Click();
+    Form1->SalvarImagen2->Click();
+    EXPECT_EQ(fileRequests.size(), 2u);
+    EXPECT_EQ(Form1->Image1->Picture().Graphic(), nullptr);
+    EXPECT_EQ(Form8->Image2->Picture().Graphic(), nullptr);
+    EXPECT_TRUE(modalShown.empty());
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(WorkbenchTest, AbrirImagenLoadsBothViewsAndShowsForm8Modally) {
+    const std::string path =
+        SaveBitmap("wide.bmp", 200, 100, [](int x, int y) { return Rgb(x, y, 7); });
+    fileAnswers.push_back(path);
+    int form8Width = 0, pictureWidth = 0;
+    Application().OnModalShown = [&](TForm& form) {
+        modalShown.push_back(&form);
+        form8Width = Form8->Image2->Width();
+        pictureWidth = Form8->Image2->Picture().Width();
+        form.Dismiss();
+    };
+    Form1->SalvarImagen1->Click();
+    ASSERT_EQ(fileRequests.size(), 1u);
+    EXPECT_FALSE(fileRequests[0].save);
+    EXPECT_EQ(fileRequests[0].filter, "Mapa de bits (*.bmp)|*.bmp|jpeg (*.jpg)|*.jpg");
+    EXPECT_EQ(fileRequests[0].filterIndex, 1);
+    EXPECT_EQ(fileRequests[0].defaultExtension, "bmp");
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(modalShown, std::vector<TForm*>{Form8});
+    EXPECT_FALSE(Form8->Showing());
+    // The main view and window follow the picture; the second view keeps its size.
+    EXPECT_EQ(Form1->Image1->Width(), 200);
+    EXPECT_EQ(Form1->Image1->Height(), 100);
+    EXPECT_EQ(Form1->ClientWidth(), 200);
+    EXPECT_EQ(Form1->ClientHeight(), 100);
+    EXPECT_EQ(form8Width, 577);
+    EXPECT_EQ(pictureWidth, 200);
+    // Two pictures: a change to one does not show in the other.
+    Form1->odaRoja1->Click();
+    EXPECT_EQ(PixelOf(*Form1->Image1, 5, 6), Rgb(5, 0, 0));
+    EXPECT_EQ(PixelOf(*Form8->Image2, 5, 6), Rgb(5, 6, 7));
+}
+
+TEST_F(WorkbenchTest, AbrirImagenWithAFileThatDoesNotLoad) {
+    PutPicture(*Form1->Image1, 4, 4, [](int, int) { return Rgb(1, 1, 1); });
+    AnswerModal();
+    fileAnswers = {(dir / "picture.tif").string(), (dir / "missing.bmp").string()};
+    Form1->SalvarImagen1->Click();
+    Form1->SalvarImagen1->Click();
+    EXPECT_EQ(messages, (std::vector<std::string>{
+                            "Unknown picture file extension (.tif)",
+                            "Cannot open file " + (dir / "missing.bmp").string() + "."}));
+    EXPECT_EQ(PixelsOf(*Form1->Image1), std::vector<TColor>(16, Rgb(1, 1, 1)));
+    EXPECT_EQ(Form8->Image2->Picture().Graphic(), nullptr);
+    EXPECT_TRUE(modalShown.empty());
+}
+
+TEST_F(WorkbenchTest, AbrirImagenWhileForm8IsOpenLoadsBothViewsThenCannotMakeItModal) {
+    PutPicture(*Form1->Image1, 5, 5, [](int, int) { return Rgb(9, 9, 9); });
+    Form1->Convol21->Click();
+    ASSERT_TRUE(Form8->Showing());
+    AnswerModal();
+    fileAnswers.push_back(SaveBitmap("next.bmp", 30, 20, [](int, int) { return Rgb(40, 50, 60); }));
+    Form1->SalvarImagen1->Click();
+    EXPECT_EQ(messages, std::vector<std::string>{"Cannot make a visible window modal."});
+    EXPECT_TRUE(modalShown.empty());
+    EXPECT_TRUE(Form8->Showing());
+    EXPECT_FALSE(Form8->Modal());
+    EXPECT_EQ(PixelOf(*Form1->Image1, 0, 0), Rgb(40, 50, 60));
+    EXPECT_EQ(PixelOf(*Form8->Image2, 29, 19), Rgb(40, 50, 60));
+    // The main window goes on taking commands.
+    Form1->ComponenteRoja1->Click();
+    EXPECT_EQ(PixelOf(*Form1->Image1, 0, 0), Rgb(40, 40, 40));
+}
+
+TEST_F(WorkbenchTest, SalvarImagenWritesTheHeldKindWhateverTheNameAndNeverAsks) {
+    // Nothing to save yet: no file, no message.
+    fileAnswers.push_back((dir / "none.bmp").string());
+    Form1->SalvarImagen2->Click();
+    EXPECT_FALSE(fs::exists(dir / "none.bmp"));
+    EXPECT_TRUE(messages.empty());
+
+    // The bitmap that a command made in the empty view, under a .jpg name, over an
+    // existing file.
+    std::ofstream(dir / "out.jpg") << "an older file that is longer than a BMP header";
+    Form1->ComponenteRoja1->Click();
+    fileAnswers.push_back((dir / "out.jpg").string());
+    Form1->SalvarImagen2->Click();
+    EXPECT_TRUE(messages.empty());
+    ASSERT_TRUE(fileRequests.back().save);
+    EXPECT_EQ(FirstBytes(dir / "out.jpg", 2), "BM");
+    TPicture reread;
+    const std::string copy = (dir / "copy.bmp").string();
+    fs::copy_file(dir / "out.jpg", copy);
+    reread.LoadFile(copy);
+    EXPECT_EQ(reread.Width(), 721);
+    EXPECT_EQ(reread.Height(), 321);
+
+    fileAnswers.push_back((dir / "no-such-folder" / "x.bmp").string());
+    Form1->SalvarImagen2->Click();
+    EXPECT_EQ(messages,
+              std::vector<std::string>{"Cannot create file " +
+                                       (dir / "no-such-folder" / "x.bmp").string() + "."});
+}
