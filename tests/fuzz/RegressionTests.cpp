@@ -17,7 +17,8 @@ const std::map<std::string, Target>& Targets() {
     static const std::map<std::string, Target> targets = {
         {"bmp", vardel::fuzz::FuzzBmp}, {"ico", vardel::fuzz::FuzzIcon}, {"metafile", vardel::fuzz::FuzzMetafile},
         {"jpeg", vardel::fuzz::FuzzJpeg},
-        {"tiff", vardel::fuzz::FuzzTiff}};
+        {"tiff", vardel::fuzz::FuzzTiff},
+        {"gif", vardel::fuzz::FuzzGif}, {"gif-roundtrip", vardel::fuzz::FuzzGifRoundTrip}};
     return targets;
 }
 

@@ -19,6 +19,7 @@ namespace vardel::cli {
 bool DescribeBitmap(TGraphic& graphic, Json& out);
 bool DescribeIcon(TGraphic& graphic, Json& out);
 bool DescribeMetafile(TGraphic& graphic, Json& out);
+bool DescribeGif(TGraphic& graphic, Json& out);
 bool DescribeJpeg(TGraphic& graphic, Json& out);
 
 // `run COMMAND IN OUT [--edit1 T] [--edit2 T] [--edit3 T]` with the arguments after

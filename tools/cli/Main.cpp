@@ -39,7 +39,7 @@ int Info(const std::string& file) {
     TGraphic* graphic = picture.Graphic();
     Json out;
     if (!DescribeBitmap(*graphic, out) && !DescribeIcon(*graphic, out) && !DescribeMetafile(*graphic, out) &&
-        !DescribeJpeg(*graphic, out))
+        !DescribeGif(*graphic, out) && !DescribeJpeg(*graphic, out))
         out.Add("kind", graphic->ClassName()).Add("width", graphic->Width()).Add("height", graphic->Height());
     std::printf("%s\n", out.Text().c_str());
     return 0;
