@@ -142,7 +142,7 @@ void TGIFImage::MakeComposite() {
 #ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
     // A fuzzer draws thousands of inputs a second; screens of hundreds of megabytes
     // would only spend that time filling memory.
-    if (uint64_t(width) * uint64_t(height) > (uint64_t{4} << 20))
+    if (uint64_t(width) * uint64_t(height) > (uint64_t{1} << 20))
         throw EOutOfMemory(msg::kOutOfMemory);
 #endif
     gdi::HPALETTE palette;
