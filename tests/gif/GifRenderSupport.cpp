@@ -100,6 +100,13 @@ std::vector<std::vector<TColor>> CompositeAfterEachFrame(TGIFImage& image, TColo
 }
 
 int ThreadCount() {
+    // Some runtimes (the thread sanitizer's) start a helper thread of their own with
+    // the first thread of the process: make sure that has happened before counting.
+    static const bool settled = [] {
+        std::thread([] {}).join();
+        return true;
+    }();
+    (void)settled;
     int count = 0;
     for ([[maybe_unused]] const auto& entry :
          std::filesystem::directory_iterator("/proc/self/task"))
