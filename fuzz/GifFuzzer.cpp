@@ -71,10 +71,12 @@ void Draw(TGIFImage& image, uint8_t mode) {
         target.Surface().DrawGraphicStretched({-3, -2, 13, 14}, &image);
     } catch (const Exception&) {
     }
-    // Every frame copies the screen once or twice: big screens with many frames
-    // would only spend the fuzzer's time.
+    // Every frame copies the screen once or twice, and on a palette display each
+    // copied pixel is matched against up to 256 colours: big screens with many
+    // frames would only spend the fuzzer's time.
     const uint64_t screen = uint64_t(image.Width()) * uint64_t(image.Height());
-    if (screen * uint64_t(image.Frames().Count()) > (uint64_t{8} << 20)) return;
+    const uint64_t limit = (mode & 1) ? (uint64_t{1} << 18) : (uint64_t{8} << 20);
+    if (screen * uint64_t(image.Frames().Count()) > limit) return;
     try {
         image.PaintOptions = options;
         target.Surface().DrawGraphic(0, 0, &image);
