@@ -189,3 +189,12 @@ TEST_F(FixedPathTest, CargarTiffWithoutItsFileLeavesAnEmptyTiffAndShowsForm7) {
     EXPECT_EQ(PixelsOf(*Form7->Image7), before);
     EXPECT_EQ(fs::file_size(drive / "saturn.tif"), 8u);
 }
+
+TEST_F(FixedPathTest, CargarTiffStopsBeforeForm7WhenTheReaderRaises) {
+    // Wider than the reader takes: a range error, not a message of the reader's own.
+    PutGreyTiff(70000, 1, [](int, int) { return uint8_t{1}; });
+    Form1->CargarTiff1->Click();
+    EXPECT_EQ(messages, std::vector<std::string>{"Range check error."});
+    EXPECT_TRUE(dialogs.empty());
+    EXPECT_FALSE(Form7->Showing());
+}
