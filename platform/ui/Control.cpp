@@ -43,7 +43,9 @@ void TControl::Invalidate() {
 }
 
 void TControl::RepaintNow() {
-    if (parent_) parent_->PaintNow();
+    if (!parent_) return;
+    Invalidate();
+    parent_->PaintNow();
 }
 
 gdi::HDC TControl::ParentContext() const {
@@ -52,6 +54,9 @@ gdi::HDC TControl::ParentContext() const {
     if (!dc) return nullptr;
     gdi::SetViewportOrgEx(dc, left_, top_, nullptr);
     gdi::IntersectClipRect(dc, 0, 0, width_, height_);
+    // While the window paints part of itself, nothing outside that part changes.
+    if (const auto& area = parent_->PaintArea())
+        gdi::IntersectClipRect(dc, area->left - left_, area->top - top_, area->right - left_, area->bottom - top_);
     return dc;
 }
 
@@ -141,22 +146,50 @@ const gdi::HBITMAP& TWindow::ClientSurface() {
 
 gdi::HDC TWindow::ClientContext() { return gdi::GetWindowDC(ClientSurface()); }
 
-void TWindow::InvalidateRect(const gdi::RECT&) {
+void TWindow::InvalidateRect(const gdi::RECT& rect) {
+    if (!dirtyAll_ && rect.right > rect.left && rect.bottom > rect.top) {
+        if (dirty_.right <= dirty_.left || dirty_.bottom <= dirty_.top) {
+            dirty_ = rect;
+        } else {
+            dirty_ = {std::min(dirty_.left, rect.left), std::min(dirty_.top, rect.top),
+                      std::max(dirty_.right, rect.right), std::max(dirty_.bottom, rect.bottom)};
+        }
+    }
     const bool wasPending = paintPending_;
     paintPending_ = true;
     if (!wasPending && OnInvalidate) OnInvalidate();
 }
 
+gdi::RECT TWindow::DirtyRect() const {
+    const gdi::RECT client{0, 0, clientWidth_, clientHeight_};
+    if (dirtyAll_) return client;
+    return {std::max(dirty_.left, 0), std::max(dirty_.top, 0), std::min(dirty_.right, clientWidth_),
+            std::min(dirty_.bottom, clientHeight_)};
+}
+
 void TWindow::PaintNow() {
+    // A repaint that nothing asked for renders the whole client area.
+    const gdi::RECT area = paintPending_ ? DirtyRect() : gdi::RECT{0, 0, clientWidth_, clientHeight_};
     paintPending_ = false;
+    dirtyAll_ = false;
+    dirty_ = {};
+    if (area.right <= area.left || area.bottom <= area.top) return;
+    paintArea_ = area;
+    struct Done {
+        std::optional<gdi::RECT>& area;
+        ~Done() { area.reset(); }
+    } done{paintArea_};
     gdi::HDC dc = ClientContext();
     const gdi::HBRUSH background = gdi::CreateSolidBrush(color_);
     // The background first, then every visible control over it.
-    gdi::FillRect(dc, {0, 0, clientWidth_, clientHeight_}, background);
+    gdi::FillRect(dc, area, background);
     gdi::ReleaseDC(dc);
-    for (TControl* c : std::vector<TControl*>(controls_))
-        if (c->Visible()) c->Paint();
-    SurfaceChanged();
+    for (TControl* c : std::vector<TControl*>(controls_)) {
+        const gdi::RECT b = c->BoundsRect();
+        const bool touches = b.left < area.right && area.left < b.right && b.top < area.bottom && area.top < b.bottom;
+        if (c->Visible() && touches) c->Paint();
+    }
+    SurfaceChanged(area);
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -111,6 +112,10 @@ public:
     gdi::HDC ClientContext();
     // Marks an area (client coordinates) for the next paint.
     void InvalidateRect(const gdi::RECT& rect);
+    // The area that the next paint renders (client coordinates).
+    gdi::RECT DirtyRect() const;
+    // While painting: the area being painted, which limits the controls' contexts.
+    const std::optional<gdi::RECT>& PaintArea() const { return paintArea_; }
     bool PaintPending() const { return paintPending_; }
     // Renders the background and every visible control into the client surface.
     void PaintNow();
@@ -122,10 +127,11 @@ public:
     // Told when the client surface holds new pixels to show: after every paint, and
     // when a window canvas drew on it directly (SurfaceChanged), which must reach the
     // screen without the controls being painted over it.
-    void SurfaceChanged() {
-        if (OnSurfaceChanged) OnSurfaceChanged();
+    void SurfaceChanged(const gdi::RECT& area) {
+        if (OnSurfaceChanged) OnSurfaceChanged(area);
     }
-    std::function<void()> OnSurfaceChanged;
+    void SurfaceChanged() { SurfaceChanged({0, 0, clientWidth_, clientHeight_}); }
+    std::function<void(const gdi::RECT& area)> OnSurfaceChanged;
 
 private:
     void ResizeSurface();
@@ -138,6 +144,10 @@ private:
     gdi::COLORREF color_ = 0xF0F0F0;
     bool autoSize_ = false;
     bool paintPending_ = true;
+    // What waits for the next paint; everything at first.
+    gdi::RECT dirty_{};
+    bool dirtyAll_ = true;
+    std::optional<gdi::RECT> paintArea_;
     std::vector<TControl*> controls_;
     gdi::HBITMAP surface_;
 };

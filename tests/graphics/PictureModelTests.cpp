@@ -446,3 +446,38 @@ TEST(ImageView, ProgressWithRedrawRepaintsOnlyWhenIncremental) {
     EXPECT_FALSE(window.PaintPending());
     EXPECT_EQ(reports, 2);
 }
+
+TEST(ImageView, AWindowRepaintsOnlyWhatWasInvalidated) {
+    TWindow window("Form8");
+    window.SetClientSize(40, 10);
+    TImage left("Image1"), right("Image2");
+    left.SetParent(&window);
+    right.SetParent(&window);
+    left.SetBounds(0, 0, 20, 10);
+    right.SetBounds(20, 0, 20, 10);
+    TBitmap red, green;
+    red.SetSize(20, 10);
+    red.Surface().Brush().SetColor(clRed);
+    red.Surface().FillRect({0, 0, 20, 10});
+    green.SetSize(20, 10);
+    green.Surface().Brush().SetColor(clGreen);
+    green.Surface().FillRect({0, 0, 20, 10});
+    left.Picture().AssignGraphic(&red);
+    right.Picture().AssignGraphic(&green);
+    window.PaintNow();
+    gdi::RECT shown;
+    window.OnSurfaceChanged = [&](const gdi::RECT& area) { shown = area; };
+    // Something drawn straight on the client area stays until its part is repainted.
+    gdi::HDC dc = window.ClientContext();
+    gdi::SetPixel(dc, 25, 5, 0xFF0000);
+    gdi::SetPixel(dc, 5, 5, 0xFF0000);
+    left.Invalidate();
+    window.PaintNow();
+    EXPECT_EQ(shown, left.BoundsRect());
+    EXPECT_EQ(gdi::GetPixel(dc, 5, 5), 0x0000FFu);
+    EXPECT_EQ(gdi::GetPixel(dc, 25, 5), 0xFF0000u);
+    // A repaint that nobody asked for renders everything.
+    window.PaintNow();
+    EXPECT_EQ(gdi::GetPixel(dc, 25, 5), 0x008000u);
+    gdi::ReleaseDC(dc);
+}

@@ -20,7 +20,7 @@ TForm::TForm(std::string name)
     widget_->setFont(DesktopFont(fontName_, fontHeight_));
     SetColor(gdi::GetSysColor(gdi::COLOR_BTNFACE));
     OnInvalidate = [this] { widget_->Client()->update(); };
-    OnSurfaceChanged = [this] { widget_->Client()->SurfaceChanged(); };
+    OnSurfaceChanged = [this](const gdi::RECT& area) { widget_->Client()->SurfaceChanged(area); };
     OnResize = [this] {
         UpdateFrame();
         ApplyGeometry();

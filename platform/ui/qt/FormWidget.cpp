@@ -44,9 +44,11 @@ TClientWidget::TClientWidget(QWidget* parent, TForm& form) : QWidget(parent), fo
     setAttribute(Qt::WA_NoSystemBackground);
 }
 
-void TClientWidget::SurfaceChanged() {
-    surfaceDirty_ = true;
-    if (!painting_) update();
+void TClientWidget::SurfaceChanged(const gdi::RECT& area) {
+    if (area.right <= area.left || area.bottom <= area.top) return;
+    copyTop_ = std::min(copyTop_, static_cast<int>(area.top));
+    copyBottom_ = std::max(copyBottom_, static_cast<int>(area.bottom));
+    if (!painting_) update(area.left, area.top, area.right - area.left, area.bottom - area.top);
 }
 
 void TClientWidget::CopySurface() {
@@ -54,21 +56,30 @@ void TClientWidget::CopySurface() {
     gdi::DIBSECTION description;
     if (!surface || !gdi::GetObject(surface, description)) return;
     const int w = description.dsBm.bmWidth, h = description.dsBm.bmHeight;
-    if (image_.width() != w || image_.height() != h) image_ = QImage(w, h, QImage::Format_RGB32);
+    if (image_.width() != w || image_.height() != h) {
+        image_ = QImage(w, h, QImage::Format_RGB32);
+        copyTop_ = 0;
+        copyBottom_ = h;
+    }
+    const int top = std::max(copyTop_, 0), bottom = std::min(copyBottom_, h);
+    copyTop_ = INT_MAX;
+    copyBottom_ = INT_MIN;
+    if (top >= bottom) return;
     gdi::BITMAPINFO info;
     info.bmiHeader.biWidth = w;
     info.bmiHeader.biHeight = -h;  // rows top first, as QImage keeps them
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = gdi::BI_RGB;
     gdi::HDC screen = gdi::GetDC();
-    gdi::GetDIBits(screen, surface, 0, static_cast<unsigned>(h), image_.bits(), info,
-                   gdi::DIB_RGB_COLORS);
+    // Scan lines count from the bottom of the picture.
+    gdi::GetDIBits(screen, surface, static_cast<unsigned>(h - bottom), static_cast<unsigned>(bottom - top),
+                   image_.bits(), info, gdi::DIB_RGB_COLORS);
     gdi::ReleaseDC(screen);
     // The fourth byte of a 32-bit pixel is unused; Qt reads it as opaque alpha.
-    auto* pixels = reinterpret_cast<uint32_t*>(image_.bits());
-    const size_t count = static_cast<size_t>(image_.bytesPerLine() / 4) * static_cast<size_t>(h);
-    for (size_t i = 0; i < count; ++i) pixels[i] |= 0xFF000000u;
-    surfaceDirty_ = false;
+    for (int y = top; y < bottom; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(image_.scanLine(y));
+        for (int x = 0; x < w; ++x) row[x] |= 0xFF000000u;
+    }
 }
 
 void TClientWidget::paintEvent(QPaintEvent* event) {
@@ -76,9 +87,8 @@ void TClientWidget::paintEvent(QPaintEvent* event) {
         painting_ = true;
         Handle([this] { form_.PaintNow(); });
         painting_ = false;
-        surfaceDirty_ = true;
     }
-    if (surfaceDirty_) CopySurface();
+    CopySurface();
     QPainter painter(this);
     const QRect area = event->rect();
     painter.fillRect(area, palette().color(QPalette::Window));

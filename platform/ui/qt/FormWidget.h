@@ -5,6 +5,10 @@
 
 #include <QImage>
 #include <QWidget>
+
+#include <climits>
+
+#include "platform/gdi/Gdi.h"
 #include <memory>
 
 namespace vardel {
@@ -18,8 +22,8 @@ class TClientWidget : public QWidget {
   public:
     TClientWidget(QWidget* parent, TForm& form);
 
-    // The surface holds new pixels: show them at the next paint.
-    void SurfaceChanged();
+    // The surface holds new pixels in `area`: show them at the next paint.
+    void SurfaceChanged(const gdi::RECT& area);
     bool Painting() const { return painting_; }
 
   protected:
@@ -30,13 +34,15 @@ class TClientWidget : public QWidget {
     void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
+    // Copies the rows of the surface that changed since the last copy.
     void CopySurface();
     TControl* ControlAt(const QPoint& point) const;
     bool Holds(TControl* control) const;
 
     TForm& form_;
     QImage image_;  // the client surface as last copied
-    bool surfaceDirty_ = true;
+    // Rows of the surface not yet copied into image_ (all of them at first).
+    int copyTop_ = 0, copyBottom_ = INT_MAX;
     bool painting_ = false;
     TControl* capture_ = nullptr;  // the control that got the button press
 };
