@@ -1,5 +1,7 @@
 // GIF decoding and encoding beside giflib, on the same indices in the same run:
-// a 200-frame 640 x 480 animation and a 4000 x 3000 still.
+// a 200-frame 640 x 480 animation and a 4000 x 3000 still. Drawing the still on a
+// 32-bit bitmap beside giflib's decoding and a plain loop that looks each index up
+// in the colour map.
 #include <benchmark/benchmark.h>
 #include <gif_lib.h>
 
@@ -11,6 +13,8 @@
 #include <vector>
 
 #include "formats/gif/GifImage.h"
+#include "formats/gif/GifModule.h"
+#include "graphics/Bitmap.h"
 
 namespace {
 
@@ -197,6 +201,85 @@ void EncodeGiflib(benchmark::State& state, const TScene& scene) {
                             int64_t(f.frames.size() * f.frames[0].size()));
 }
 
+// The still's colour map (a grey ramp, as the fixture writes it) as 32-bit pixels.
+std::vector<uint32_t> GreyRamp() {
+    std::vector<uint32_t> colors(256);
+    for (uint32_t i = 0; i < 256; ++i) colors[i] = i | i << 8 | i << 16;
+    return colors;
+}
+
+// What a caller of giflib writes to show a frame: each index through the map.
+void LookUp(const uint8_t* indices, size_t count, const std::vector<uint32_t>& colors,
+            uint32_t* out) {
+    for (size_t i = 0; i < count; ++i) out[i] = colors[indices[i]];
+}
+
+std::unique_ptr<vardel::TBitmap> Target(const TScene& scene) {
+    auto target = std::make_unique<vardel::TBitmap>();
+    target->SetPixelLayout(vardel::TPixelLayout::Format32Bit);
+    target->SetSize(scene.width, scene.height);
+    return target;
+}
+
+// Decoding the file and drawing it, as "Cargar GIF" does.
+void LoadAndDrawOurs(benchmark::State& state) {
+    const TFixture& f = Fixture(kStill);
+    auto target = Target(kStill);
+    for (auto _ : state) {
+        vardel::TGIFImage image;
+        vardel::TReadOnlyMemoryStream stream(f.file.data(), f.file.size());
+        image.LoadStream(stream);
+        target->Surface().DrawGraphic(0, 0, &image);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(f.frames[0].size()));
+}
+
+void LoadAndLookUpGiflib(benchmark::State& state) {
+    const TFixture& f = Fixture(kStill);
+    const std::vector<uint32_t> colors = GreyRamp();
+    std::vector<uint32_t> pixels(f.frames[0].size());
+    for (auto _ : state) {
+        TReader reader{&f.file, 0};
+        int error = 0;
+        GifFileType* file = DGifOpen(&reader, &ReadFromVector, &error);
+        if (DGifSlurp(file) != GIF_OK) state.SkipWithError("giflib refused the file");
+        LookUp(file->SavedImages[0].RasterBits, pixels.size(), colors, pixels.data());
+        benchmark::DoNotOptimize(pixels.data());
+        DGifCloseFile(file, &error);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(f.frames[0].size()));
+}
+
+// Drawing alone: the frame's bitmap is built again each time. On a palette display
+// the frame is dithered onto the 216 colours.
+void DrawOurs(benchmark::State& state, bool paletteDisplay) {
+    const TFixture& f = Fixture(kStill);
+    vardel::TGIFImage image;
+    vardel::TReadOnlyMemoryStream stream(f.file.data(), f.file.size());
+    image.LoadStream(stream);
+    vardel::gdi::SetDisplayBitsPerPixel(paletteDisplay ? 8 : 32);
+    vardel::PaletteDisplay = paletteDisplay;
+    auto target = Target(kStill);
+    for (auto _ : state) {
+        image.Frames()[0].DropBitmap();
+        target->Surface().DrawGraphic(0, 0, &image);
+    }
+    vardel::gdi::SetDisplayBitsPerPixel(32);
+    vardel::PaletteDisplay = false;
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(f.frames[0].size()));
+}
+
+void LookUpLoop(benchmark::State& state) {
+    const TFixture& f = Fixture(kStill);
+    const std::vector<uint32_t> colors = GreyRamp();
+    std::vector<uint32_t> pixels(f.frames[0].size());
+    for (auto _ : state) {
+        LookUp(f.frames[0].data(), pixels.size(), colors, pixels.data());
+        benchmark::DoNotOptimize(pixels.data());
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(f.frames[0].size()));
+}
+
 BENCHMARK_CAPTURE(DecodeOurs, animation_640x480x200, kAnimation)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(DecodeGiflib, animation_640x480x200, kAnimation)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(DecodeOurs, still_4000x3000, kStill)->Unit(benchmark::kMillisecond);
@@ -205,5 +288,12 @@ BENCHMARK_CAPTURE(EncodeOurs, animation_640x480x200, kAnimation)->Unit(benchmark
 BENCHMARK_CAPTURE(EncodeGiflib, animation_640x480x200, kAnimation)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(EncodeOurs, still_4000x3000, kStill)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(EncodeGiflib, still_4000x3000, kStill)->Unit(benchmark::kMillisecond);
+BENCHMARK(LoadAndDrawOurs)->Name("LoadAndDrawOurs/still_4000x3000")->Unit(benchmark::kMillisecond);
+BENCHMARK(LoadAndLookUpGiflib)
+    ->Name("LoadAndLookUpGiflib/still_4000x3000")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DrawOurs, still_4000x3000, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DrawOurs, still_4000x3000_dithered, true)->Unit(benchmark::kMillisecond);
+BENCHMARK(LookUpLoop)->Name("LookUpLoop/still_4000x3000")->Unit(benchmark::kMillisecond);
 
 }  // namespace

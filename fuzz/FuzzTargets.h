@@ -14,8 +14,9 @@ void FuzzMetafile(const uint8_t* data, size_t size);
 void FuzzJpeg(const uint8_t* data, size_t size);
 // The TIFF reader opens files by name: the bytes go through a temporary file.
 void FuzzTiff(const uint8_t* data, size_t size);
-// GIF pictures: loaded, drawn and saved; and loaded, saved and loaded again, which
-// must keep every frame's indices.
+// GIF pictures: loaded, drawn (the first frame, then the animation played onto its
+// composite, on a true-colour or a palette display) and saved; and loaded, saved
+// and loaded again, which must keep every frame's indices.
 void FuzzGif(const uint8_t* data, size_t size);
 void FuzzGifRoundTrip(const uint8_t* data, size_t size);
 

@@ -3,6 +3,7 @@
 
 #include "formats/gif/GifException.h"
 #include "formats/gif/GifImage.h"
+#include "formats/gif/GifModule.h"
 #include "fuzz/FuzzTargets.h"
 #include "graphics/Bitmap.h"
 #include "platform/runtime/Exceptions.h"
@@ -34,17 +35,61 @@ bool Load(TGIFImage& image, const uint8_t* data, size_t size) {
     }
 }
 
-}  // namespace
+// The display at 8 bits per pixel, where frames are dithered, while it lives.
+class TPaletteDisplay {
+  public:
+    explicit TPaletteDisplay(bool on) : on_(on) {
+        if (!on_) return;
+        gdi::SetDisplayBitsPerPixel(8);
+        PaletteDisplay = true;
+    }
+    ~TPaletteDisplay() {
+        if (!on_) return;
+        gdi::SetDisplayBitsPerPixel(32);
+        PaletteDisplay = false;
+    }
 
-void FuzzGif(const uint8_t* data, size_t size) {
-    TGIFImage image;
-    if (!Load(image, data, size) || image.IsEmpty()) return;
+  private:
+    bool on_;
+};
+
+// Draws the first frame, then plays the whole animation once onto the composite, on
+// this thread and on a clock that moves only when the painter waits.
+void Draw(TGIFImage& image, uint8_t mode) {
+    TPaletteDisplay display(mode & 1);
+    uint32_t now = 0;
+    image.PainterTiming.Now = [&now] { return now; };
+    image.PainterTiming.Sleep = [&now](uint32_t milliseconds) { now += milliseconds; };
+    TGIFPaintOptions options = kDefaultPaintOptions & ~(poThreaded | poLoop);
+    if (mode & 2) options |= poTile;
+    if (mode & 4) options &= ~poTransparent;
+    if (mode & 8) options |= poClearOnLoop;
+    TBitmap target;
+    target.SetSize(16, 16);
     try {
-        TBitmap target;
-        target.SetSize(16, 16);
+        image.PaintOptions = options & ~poAnimate;
+        target.Surface().DrawGraphicStretched({-3, -2, 13, 14}, &image);
+    } catch (const Exception&) {
+    }
+    // Every frame copies the screen once or twice: big screens with many frames
+    // would only spend the fuzzer's time.
+    const uint64_t screen = uint64_t(image.Width()) * uint64_t(image.Height());
+    if (screen * uint64_t(image.Frames().Count()) > (uint64_t{8} << 20)) return;
+    try {
+        image.PaintOptions = options;
         target.Surface().DrawGraphic(0, 0, &image);
     } catch (const Exception&) {
     }
+}
+
+}  // namespace
+
+// The last byte of the input chooses how it is drawn: bit 0 on a palette display,
+// bit 1 tiled, bit 2 without transparency, bit 3 clearing on loop.
+void FuzzGif(const uint8_t* data, size_t size) {
+    TGIFImage image;
+    if (!Load(image, data, size) || image.IsEmpty()) return;
+    Draw(image, size ? data[size - 1] : 0);
     try {
         TMemoryStream out;
         image.SaveStream(out);

@@ -39,6 +39,14 @@ inline constexpr const char* kBitUnderrun = "Decoder bit buffer under-run";
 inline constexpr const char* kUnsupportedVersion = "Unsupported GIF version";
 inline constexpr const char* kColorNotInTable = "Color not in color table";
 
+// Rendering.
+inline constexpr const char* kUnsupportedPixelFormat = "Unsupported PixelFormat";
+inline constexpr const char* kNoDIB = "Image has no DIB";
+inline constexpr const char* kDIBMemory = "Failed to allocate memory for GIF DIB";
+inline constexpr const char* kNoColorTable = "No global or local color table defined";
+// A warning of painters (severity 1): the background index lies beyond the global map.
+inline constexpr const char* kInvalidColorIndex = "Invalid color index";
+
 // Size changes of an image.
 inline constexpr const char* kWidthTooSmall = "Image width too small for contained frames";
 inline constexpr const char* kHeightTooSmall = "Image height too small for contained frames";

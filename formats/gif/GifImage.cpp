@@ -4,6 +4,7 @@
 
 #include "formats/gif/GifException.h"
 #include "formats/gif/GifModule.h"
+#include "formats/gif/GifPainter.h"
 
 namespace vardel {
 
@@ -26,6 +27,10 @@ void TGIFSubImage::Clear() {
     Pixels.shrink_to_fit();
     Width = Height = 0;
     IsTransparent = false;
+    DropBitmap();
+    DropMask();
+    // The palette came from the map that is gone.
+    framePalette_.reset();
 }
 
 TGIFGraphicControlExtension* TGIFSubImage::GraphicControl() const {
@@ -44,7 +49,16 @@ TGIFVersion TGIFSubImage::RequiredVersion() const {
 
 TGIFImage::TGIFImage() : header_(this), frames_(this) {}
 
-TGIFImage::~TGIFImage() = default;
+TGIFImage::~TGIFImage() {
+    StopAllPainters();
+    {
+        TPainterLock lock(painterMutex_);
+        // Painters without a thread only play inside a call that this destruction
+        // interrupts (a handler freeing the image); they must not come back to it.
+        for (const auto& painter : painters_) painter->ForgetImage();
+    }
+    endedPainters_.clear();
+}
 
 TGIFVersion TGIFImage::Version() const {
     TGIFVersion version = TGIFVersion::gvUnknown;
@@ -56,6 +70,8 @@ TGIFVersion TGIFImage::Version() const {
 }
 
 void TGIFImage::Clear() {
+    StopAllPainters();
+    cachedPalette_.reset();
     frames_.Clear();
     header_.GlobalColorMap().Clear();
     header_.ScreenWidth = 0;
@@ -68,6 +84,7 @@ void TGIFImage::SetWidth(int value) {
         if (frame->Left + frame->Width > value) throw GIFException(gifmsg::kWidthTooSmall);
     if (value == header_.ScreenWidth) return;
     header_.ScreenWidth = static_cast<uint16_t>(value);
+    DropComposite();
     NotifyChanged(this);
 }
 
@@ -77,6 +94,7 @@ void TGIFImage::SetHeight(int value) {
         if (frame->Top + frame->Height > value) throw GIFException(gifmsg::kHeightTooSmall);
     if (value == header_.ScreenHeight) return;
     header_.ScreenHeight = static_cast<uint16_t>(value);
+    DropComposite();
     NotifyChanged(this);
 }
 

@@ -6,9 +6,20 @@
 
 namespace vardel {
 
+std::atomic<bool> RenderOnLoad{false};
+std::atomic<bool> PaletteDisplay{false};
+
 namespace {
 constexpr const char* kGifFormatName = "GIF Image";
+
+bool ScreenHasPalette() {
+    gdi::HDC screen = gdi::GetDC();
+    const int bits =
+        gdi::GetDeviceCaps(screen, gdi::BITSPIXEL) * gdi::GetDeviceCaps(screen, gdi::PLANES);
+    gdi::ReleaseDC(screen);
+    return bits < 9;
 }
+}  // namespace
 
 uint16_t GIFClipboardFormat() {
     // The same name always gives the same number, so asking again is harmless.
@@ -17,6 +28,7 @@ uint16_t GIFClipboardFormat() {
 }
 
 void StartGifModule() {
+    PaletteDisplay = ScreenHasPalette();
     TPicture::RegisterFormat("GIF", kGifFormatName, TGIFImage::ClassInfo());
     TPicture::RegisterClipboard(GIFClipboardFormat(), TGIFImage::ClassInfo());
 }

@@ -5,6 +5,7 @@
 #include "formats/gif/GifException.h"
 #include "formats/gif/GifImage.h"
 #include "formats/gif/GifLzwDecoder.h"
+#include "formats/gif/GifModule.h"
 #include "formats/gif/GifStreamIO.h"
 
 namespace vardel {
@@ -104,8 +105,8 @@ void TGIFImageList::LoadFromStream(TStream& stream) {
         if (TGIFImage* image = Image()) {
             const int64_t size = std::max<int64_t>(stream.Size(), 1);
             const int64_t percent = std::clamp<int64_t>(stream.Position() * 100 / size, 0, 100);
-            image->Progress(this, TProgressStage::psRunning, static_cast<uint8_t>(percent), false,
-                            gdi::RECT{}, kLoading);
+            image->Progress(this, TProgressStage::psRunning, static_cast<uint8_t>(percent),
+                            RenderOnLoad.load(), gdi::RECT{}, kLoading);
         }
     }
 }
@@ -144,6 +145,8 @@ void TGIFSubImage::LoadFromStream(TStream& stream, uint64_t pixelBytesBefore) {
         localColorMap_.LoadFromStream(stream, colors);
     }
     DecodePixels(stream, pixelBytesBefore);
+    if (RenderOnLoad)
+        if (TGIFImage* image = Image()) image->GetFrameBitmap(*this);
 }
 
 void TGIFSubImage::DecodePixels(TStream& stream, uint64_t pixelBytesBefore) {

@@ -22,6 +22,10 @@ bool DescribeMetafile(TGraphic& graphic, Json& out);
 bool DescribeGif(TGraphic& graphic, Json& out);
 bool DescribeJpeg(TGraphic& graphic, Json& out);
 
+// `frames IN DIR`: every frame's bitmap, as the GIF picture renders it, written as
+// DIR/frame-N.bmp (N the frame's index from 0; frames without pixels write nothing).
+int GifFrames(const std::string& in, const std::string& dir);
+
 // `run COMMAND IN OUT [--edit1 T] [--edit2 T] [--edit3 T]` with the arguments after
 // "run": the menu command on the workbench's windows, offscreen. Returns the exit
 // status (2 for bad usage); errors of the command are raised.

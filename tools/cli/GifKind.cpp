@@ -1,4 +1,6 @@
-// info fields of a GIF picture.
+// info fields of a GIF picture, and its frames' bitmaps.
+#include <filesystem>
+
 #include "formats/gif/GifImage.h"
 #include "tools/cli/Commands.h"
 
@@ -32,6 +34,17 @@ bool DescribeGif(TGraphic& graphic, Json& out) {
     }
     out.Add("frames", frames).Add("loop", loop);
     return true;
+}
+
+int GifFrames(const std::string& in, const std::string& dir) {
+    TGIFImage gif;
+    gif.LoadFile(in);
+    std::filesystem::create_directories(dir);
+    for (int i = 0; i < gif.Frames().Count(); ++i)
+        if (TBitmap* bitmap = gif.GetFrameBitmap(gif.Frames()[i]))
+            bitmap->SaveFile(
+                (std::filesystem::path(dir) / ("frame-" + std::to_string(i) + ".bmp")).string());
+    return 0;
 }
 
 }  // namespace vardel::cli

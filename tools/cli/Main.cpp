@@ -2,6 +2,7 @@
 //
 //   vardel-cli info FILE
 //   vardel-cli convert IN OUT
+//   vardel-cli frames IN.gif DIR
 //   vardel-cli save IN OUT
 //   vardel-cli run COMMAND IN OUT [--edit1 T] [--edit2 T] [--edit3 T]
 //
@@ -27,6 +28,7 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: vardel-cli info FILE\n"
                  "       vardel-cli convert IN OUT\n"
+                 "       vardel-cli frames IN.gif DIR\n"
                  "       vardel-cli save IN OUT\n"
                  "       vardel-cli run COMMAND IN OUT [--edit1 T] [--edit2 T] [--edit3 T]\n");
     return 2;
@@ -81,6 +83,7 @@ int main(int argc, char** argv) {
         const std::string& command = args[0];
         if (command == "info" && args.size() == 2) return Info(args[1]);
         if (command == "convert" && args.size() == 3) return Convert(args[1], args[2]);
+        if (command == "frames" && args.size() == 3) return GifFrames(args[1], args[2]);
         if (command == "save" && args.size() == 3) return Save(args[1], args[2]);
 #ifdef VARDEL_CLI_RUN
         if (command == "run") {
