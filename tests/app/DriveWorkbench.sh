@@ -59,16 +59,25 @@ pixel() {
 # How many colours a rectangle of a screenshot holds.
 colours() { convert "$shots/$1.png" -crop "$4x$5+$2+$3" +repage -format %k info:; }
 
+# How many windows of the program are visible (drop-downs included).
+program_windows() { xdotool search --onlyvisible --classname '^vardel$' 2> /dev/null | wc -l; }
 # Chooses a command: a click on the menu bar, then Down presses and Return in the
 # drop-down; "popup/..." opens the view's pop-up menu with the right button.
 choose() {
-    local w x y downs
+    local w x y downs before
     w=$(window "$main")
     read -r x y downs < <("$points" "$(geometry "$w" WIDTH)" "$1")
     xdotool mousemove --window "$w" "$x" "$y"
+    before=$(program_windows)
     if [[ "$1" == popup/* ]]; then xdotool click 3; else xdotool click 1; fi
     if ((downs > 0)); then
-        sleep 0.4
+        # The keys go to the drop-down only once it is open: on a busy machine that
+        # can take a while.
+        for _ in $(seq 150); do
+            (($(program_windows) > before)) && break
+            sleep 0.1
+        done
+        sleep 0.2
         for _ in $(seq "$downs"); do xdotool key Down; done
         xdotool key Return
     fi

@@ -50,6 +50,17 @@ read -r r g b < <(pixel form7-tiff 226 150)
 ((r > 80 && r > b)) || fail "no planet in Form7 ($r $g $b)"
 no_error "Cargar Tiff"
 
+step "Cargar GIF"
+# Over the TIFF's bitmap: the animation's first frame exactly, at the top left.
+"$cli" convert "$samples/DIDOR_AZE.gif" "$work/first-frame.bmp"
+choose "Cargar GIF"
+shot Form7 form7-gif
+convert "$shots/form7-gif.png" -crop "320x200+0+0" +repage "$work/shown.png"
+differing=$(compare -metric AE "$work/first-frame.bmp" "$work/shown.png" null: 2>&1 || true)
+[[ "$differing" == 0 ]] || fail "Form7 does not show the GIF's first frame ($differing pixels differ)"
+[[ "$(size "$f7")" == 512x320 ]] || fail "Form7 is $(size "$f7") after Cargar GIF, not 512x320"
+no_error "Cargar GIF"
+
 step "Cargar JPEG"
 choose "Cargar JPEG"
 shot "$main" main-jpeg
