@@ -1,4 +1,4 @@
-// The "Archivos" commands and the fixed-path loading commands of the main window.
+// The "Archivos" commands of the main window.
 #include "app/Dorsk.h"
 #include "app/Unit8.h"
 
@@ -18,18 +18,6 @@ void TForm1::SalvarImagen2Click(TObject*) {
 
 void TForm1::Salir1Click(TObject*) {
     Dismiss();
-}
-
-void TForm1::CargarJPEG1Click(TObject*) {
-    // The fixed-path commands come with the GIF, JPEG and TIFF readers.
-}
-
-void TForm1::CargarGIF1Click(TObject*) {
-    // The fixed-path commands come with the GIF, JPEG and TIFF readers.
-}
-
-void TForm1::CargarTiff1Click(TObject*) {
-    // The fixed-path commands come with the GIF, JPEG and TIFF readers.
 }
 
 }  // namespace vardel

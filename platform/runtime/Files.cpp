@@ -4,6 +4,8 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 namespace vardel {
 
@@ -19,15 +21,25 @@ std::string DriveFolder(char letter) {
            static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
 }
 
+namespace {
+bool HasDrive(std::string_view name) {
+    return name.size() >= 2 && name[1] == ':' && std::isalpha(static_cast<unsigned char>(name[0]));
+}
+}  // namespace
+
 std::string ResolveFileName(std::string_view name) {
-    const bool hasDrive = name.size() >= 2 && name[1] == ':' &&
-                          std::isalpha(static_cast<unsigned char>(name[0]));
-    if (!hasDrive) return std::string(name);
+    if (!HasDrive(name)) return std::string(name);
     std::string rest(name.substr(2));
     for (char& c : rest)
         if (c == '\\') c = '/';
     if (rest.empty() || rest.front() != '/') rest.insert(rest.begin(), '/');
     return DriveFolder(name[0]) + rest;
+}
+
+void MakeDriveFolder(std::string_view name) {
+    if (!HasDrive(name)) return;
+    std::error_code ignored;  // a folder that cannot be made shows as a file that cannot be created
+    std::filesystem::create_directories(DriveFolder(name[0]), ignored);
 }
 
 bool FileExists(std::string_view name) {

@@ -13,6 +13,9 @@ namespace vardel {
 std::string DriveFolder(char letter);
 // The host path for a name as the program writes it.
 std::string ResolveFileName(std::string_view name);
+// A drive's root always exists: for a name on a drive, makes that drive's folder (not
+// the folders below it) when it is missing, so that files can be created there.
+void MakeDriveFolder(std::string_view name);
 bool FileExists(std::string_view name);
 // Size from the directory listing, or -1 when there is no such file.
 int64_t FileSizeByName(std::string_view name);

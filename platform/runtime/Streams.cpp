@@ -116,6 +116,7 @@ TFileStream::TFileStream(std::string_view name, FileMode mode) {
         }
         if (fd_ < 0) throw EFOpenError(Format(msg::kFOpen, {name}));
     } else {
+        MakeDriveFolder(name);
         fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if (fd_ < 0) throw EFCreateError(Format(msg::kFCreate, {name}));
     }

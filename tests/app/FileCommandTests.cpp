@@ -1,6 +1,8 @@
 #include <fstream>
 
+#include "formats/jpeg/Jpeg.h"
 #include "tests/app/WorkbenchFixture.h"
+#include "tools/samples/SampleFiles.h"
 
 using namespace vardel;
 using namespace vardel::test;
@@ -120,4 +122,34 @@ TEST_F(WorkbenchTest, SalvarImagenWritesTheHeldKindWhateverTheNameAndNeverAsks) 
     EXPECT_EQ(messages,
               std::vector<std::string>{"Cannot create file " +
                                        (dir / "no-such-folder" / "x.bmp").string() + "."});
+}
+
+TEST_F(WorkbenchTest, AbrirImagenOfAJpegShowsJpegPicturesThatPixelCommandsRefuseAndSavesItsBytes) {
+    const fs::path photo = dir / "photo.jpg";
+    samples::TRaster picture(40, 20);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 40; ++x) picture.At(x, y) = {x / 39.0, y / 19.0, 0.5};
+    samples::WriteJpeg(picture, 90, photo.string());
+    fileAnswers.push_back(photo.string());
+    AnswerModal();
+    Form1->SalvarImagen1->Click();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(modalShown, std::vector<TForm*>{Form8});
+    TGraphic* main = Form1->Image1->Picture().Graphic();
+    TGraphic* second = Form8->Image2->Picture().Graphic();
+    EXPECT_NE(dynamic_cast<TJPEGImage*>(main), nullptr);
+    EXPECT_NE(dynamic_cast<TJPEGImage*>(second), nullptr);
+    EXPECT_NE(main, second);
+    EXPECT_EQ(Form1->Image1->Width(), 40);
+    EXPECT_EQ(Form1->Image1->Height(), 20);
+
+    Form1->ComponenteRoja1->Click();
+    EXPECT_EQ(messages,
+              std::vector<std::string>{"Can only modify an image if it contains a bitmap."});
+    EXPECT_EQ(Form1->Image1->Picture().Graphic(), main);
+
+    // Saved under any name, the JPEG writes the bytes it was loaded from.
+    fileAnswers.push_back((dir / "copy.bmp").string());
+    Form1->SalvarImagen2->Click();
+    EXPECT_EQ(FirstBytes(dir / "copy.bmp", 1 << 20), FirstBytes(photo, 1 << 20));
 }

@@ -107,7 +107,8 @@ TEST(Files, DriveNamesMapIntoTheDataFolderAndMessagesKeepTheName) {
     } catch (const EFOpenError& e) {
         EXPECT_EQ(e.Message(), "Cannot open file C:\\1.jpg");
     }
-    fs::create_directories(home.dir / "vardel/drive_c");
+    // The drive's root exists as a drive's root does, folders below it do not.
+    EXPECT_FALSE(fs::exists(home.dir / "vardel/drive_c/missing"));
     {
         TFileStream f("C:\\t.bin", FileMode::Create);
         for (int i = 0; i < 100000; ++i) {
