@@ -57,6 +57,7 @@ TEST(GdiPixels, OutsideReadsInvalidAndWritesNothing) {
     SetViewportOrgEx(s.dc, 5, 5, nullptr);
     IntersectClipRect(s.dc, 0, 0, 2, 2);
     EXPECT_EQ(GetPixel(s.dc, 4, 4), CLR_INVALID);  // (9, 9) holds a colour but is clipped away
+    EXPECT_EQ(GetPixel(s.dc, 2, 1), CLR_INVALID);  // the clip's right edge is outside it
     EXPECT_EQ(SetPixel(s.dc, 1, 1, RGB(9, 9, 9)), RGB(9, 9, 9));
     SetViewportOrgEx(s.dc, 0, 0, nullptr);
     SelectClipRect(s.dc, std::nullopt);
