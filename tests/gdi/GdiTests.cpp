@@ -31,6 +31,16 @@ struct Surface {
     ~Surface() { DeleteDC(dc); }
 };
 
+// The colours of `width` pixels of row y.
+std::vector<COLORREF> Row(const HDC& dc, int y, int width) {
+    std::vector<COLORREF> out;
+    for (int x = 0; x < width; ++x) out.push_back(GetPixel(dc, x, y));
+    return out;
+}
+using Colours = std::vector<COLORREF>;
+constexpr COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255),
+                   kWhite = 0xFFFFFF;
+
 const std::vector<RGBQUAD> kGreys4 = {
     {0, 0, 0, 0}, {85, 85, 85, 0}, {170, 170, 170, 0}, {255, 255, 255, 0}};
 }  // namespace
@@ -47,6 +57,7 @@ TEST(GdiPixels, OutsideReadsInvalidAndWritesNothing) {
     SetViewportOrgEx(s.dc, 5, 5, nullptr);
     IntersectClipRect(s.dc, 0, 0, 2, 2);
     EXPECT_EQ(GetPixel(s.dc, 4, 4), CLR_INVALID);  // (9, 9) holds a colour but is clipped away
+    EXPECT_EQ(GetPixel(s.dc, 2, 1), CLR_INVALID);  // the clip's right edge is outside it
     EXPECT_EQ(SetPixel(s.dc, 1, 1, RGB(9, 9, 9)), RGB(9, 9, 9));
     SetViewportOrgEx(s.dc, 0, 0, nullptr);
     SelectClipRect(s.dc, std::nullopt);
@@ -123,27 +134,20 @@ TEST(GdiBitmaps, RunLengthDataExpandsWithDeltasAndAbsoluteRuns) {
         CreateDIBitmap(screen, info.bmiHeader, CBM_INIT, rle8, sizeof rle8, info, DIB_RGB_COLORS);
     ASSERT_TRUE(b);
     Surface s(b);
-    EXPECT_EQ(GetPixel(s.dc, 0, 2), RGB(255, 0, 0));
-    EXPECT_EQ(GetPixel(s.dc, 2, 2), RGB(255, 0, 0));
-    EXPECT_EQ(GetPixel(s.dc, 3, 2), 0u);
-    EXPECT_EQ(GetPixel(s.dc, 0, 1), RGB(0, 255, 0));
-    EXPECT_EQ(GetPixel(s.dc, 1, 1), RGB(255, 0, 0));
-    EXPECT_EQ(GetPixel(s.dc, 2, 1), RGB(0, 255, 0));
+    EXPECT_EQ(Row(s.dc, 2, 4), (Colours{kRed, kRed, kRed, 0}));
+    EXPECT_EQ(Row(s.dc, 1, 4), (Colours{kGreen, kRed, kGreen, 0}));
+    EXPECT_EQ(Row(s.dc, 0, 4), (Colours{0, 0, 0, 0}));
 
     // RLE4: an encoded run alternates the two nibbles; an absolute run lists them.
     const uint8_t rle4[] = {5, 0x12, 0, 0, 0, 3, 0x21, 0x20, 0, 1};
     BITMAPINFO info4 = Info(5, 2, 4, BI_RLE4);
-    info4.bmiColors = {{0, 0, 0, 0}, {0, 0, 255, 0}, {0, 255, 0, 0}};
+    info4.bmiColors = info.bmiColors;
     HBITMAP b4 =
         CreateDIBitmap(screen, info4.bmiHeader, CBM_INIT, rle4, sizeof rle4, info4, DIB_RGB_COLORS);
     ASSERT_TRUE(b4);
     Surface s4(b4);
-    const COLORREF red = RGB(255, 0, 0), green = RGB(0, 255, 0);
-    const COLORREF bottom[] = {red, green, red, green, red};
-    for (int x = 0; x < 5; ++x) EXPECT_EQ(GetPixel(s4.dc, x, 1), bottom[x]) << x;
-    EXPECT_EQ(GetPixel(s4.dc, 0, 0), green);
-    EXPECT_EQ(GetPixel(s4.dc, 1, 0), red);
-    EXPECT_EQ(GetPixel(s4.dc, 2, 0), green);
+    EXPECT_EQ(Row(s4.dc, 1, 5), (Colours{kRed, kGreen, kRed, kGreen, kRed}));
+    EXPECT_EQ(Row(s4.dc, 0, 3), (Colours{kGreen, kRed, kGreen}));
     // Cut data leaves the rest as made; top-down run-length data is refused.
     EXPECT_TRUE(CreateDIBitmap(screen, info.bmiHeader, CBM_INIT, rle8, 3, info, DIB_RGB_COLORS));
     BITMAPINFO topDown = info;
@@ -160,10 +164,9 @@ TEST(GdiTransfers, CopiesConvertStretchAndFollowRasterOperations) {
     SetPixel(src.dc, 0, 1, 0xFFFFFF);
     Surface dst(CreateCompatibleBitmap(nullptr, 4, 4));
     ASSERT_TRUE(StretchBlt(dst.dc, 0, 0, 4, 4, src.dc, 0, 0, 2, 2, SRCCOPY));
-    EXPECT_EQ(GetPixel(dst.dc, 1, 1), RGB(10, 20, 30));
-    EXPECT_EQ(GetPixel(dst.dc, 3, 0), RGB(200, 0, 0));
-    EXPECT_EQ(GetPixel(dst.dc, 0, 3), 0xFFFFFFu);
-    EXPECT_EQ(GetPixel(dst.dc, 3, 3), 0u);
+    const COLORREF a = RGB(10, 20, 30), b = RGB(200, 0, 0);
+    EXPECT_EQ(Row(dst.dc, 1, 4), (Colours{a, a, b, b}));
+    EXPECT_EQ(Row(dst.dc, 3, 4), (Colours{kWhite, kWhite, 0, 0}));
     // Halftone shrinking averages.
     SetStretchBltMode(dst.dc, HALFTONE);
     StretchBlt(dst.dc, 0, 0, 1, 1, src.dc, 0, 0, 2, 1, SRCCOPY);
@@ -195,14 +198,12 @@ TEST(GdiTransfers, MonochromeBitmapsConvertThroughTextAndBackgroundColours) {
     // Colour to monochrome: the source's background colour becomes 1 (white).
     SetBkColor(colour.dc, RGB(1, 2, 3));
     BitBlt(mono.dc, 0, 0, 2, 1, colour.dc, 0, 0, SRCCOPY);
-    EXPECT_EQ(GetPixel(mono.dc, 0, 0), 0xFFFFFFu);
-    EXPECT_EQ(GetPixel(mono.dc, 1, 0), 0u);
+    EXPECT_EQ(Row(mono.dc, 0, 2), (Colours{kWhite, 0}));
     // Monochrome to colour: 0 takes the text colour, 1 the background colour.
     SetTextColor(colour.dc, RGB(0, 0, 255));
     SetBkColor(colour.dc, RGB(0, 255, 0));
     BitBlt(colour.dc, 0, 0, 2, 1, mono.dc, 0, 0, SRCCOPY);
-    EXPECT_EQ(GetPixel(colour.dc, 0, 0), RGB(0, 255, 0));
-    EXPECT_EQ(GetPixel(colour.dc, 1, 0), RGB(0, 0, 255));
+    EXPECT_EQ(Row(colour.dc, 0, 2), (Colours{kGreen, kBlue}));
     // A memory context holding a monochrome bitmap makes monochrome bitmaps.
     HBITMAP again = CreateCompatibleBitmap(mono.dc, 3, 3);
     DIBSECTION d;
@@ -217,8 +218,7 @@ TEST(GdiTransfers, MonochromeBitmapsConvertThroughTextAndBackgroundColours) {
     const uint8_t maskBits[2] = {0x80, 0};
     HBITMAP mask = CreateBitmap(2, 1, 1, 1, maskBits);
     MaskBlt(target.dc, 0, 0, 2, 1, source.dc, 0, 0, mask, 0, 0, MAKEROP4(0x00AA0029, SRCCOPY));
-    EXPECT_EQ(GetPixel(target.dc, 0, 0), 0xFFFFFFu);
-    EXPECT_EQ(GetPixel(target.dc, 1, 0), 0u);
+    EXPECT_EQ(Row(target.dc, 0, 2), (Colours{kWhite, 0}));
 }
 
 TEST(GdiBitmaps, DeviceBitmapsConvertToAnyDepthWithATable) {
@@ -289,17 +289,16 @@ TEST(GdiShapes, LinesStopBeforeTheirEndAndRectanglesTakePenAndBrush) {
     SelectObject(s.dc, CreatePen(PS_SOLID, 1, RGB(255, 0, 0)));
     MoveToEx(s.dc, 0, 0, nullptr);
     LineTo(s.dc, 3, 3);
-    EXPECT_EQ(GetPixel(s.dc, 2, 2), RGB(255, 0, 0));
-    EXPECT_EQ(GetPixel(s.dc, 3, 3), 0xFFFFFFu);
+    EXPECT_EQ(GetPixel(s.dc, 2, 2), kRed);
+    EXPECT_EQ(GetPixel(s.dc, 3, 3), kWhite);
     POINT at;
     GetCurrentPositionEx(s.dc, &at);
     EXPECT_EQ(at.x, 3);
     SelectObject(s.dc, CreateSolidBrush(RGB(0, 0, 255)));
     Rectangle(s.dc, 1, 1, 5, 5);
-    EXPECT_EQ(GetPixel(s.dc, 1, 1), RGB(255, 0, 0));
-    EXPECT_EQ(GetPixel(s.dc, 4, 2), RGB(255, 0, 0));
-    EXPECT_EQ(GetPixel(s.dc, 2, 2), RGB(0, 0, 255));
-    EXPECT_EQ(GetPixel(s.dc, 5, 5), 0xFFFFFFu);
+    EXPECT_EQ(Row(s.dc, 2, 6), (Colours{kWhite, kRed, kBlue, kBlue, kRed, kWhite}));
+    EXPECT_EQ(GetPixel(s.dc, 1, 1), kRed);
+    EXPECT_EQ(GetPixel(s.dc, 5, 5), kWhite);
     FillRect(s.dc, {0, 0, 6, 1}, CreateSolidBrush(RGB(0, 255, 0)));
     EXPECT_EQ(GetPixel(s.dc, 5, 0), RGB(0, 255, 0));
     RECT clip;

@@ -16,12 +16,12 @@ struct BmpSpec {
     uint32_t sizeImage = 0;  // 0: computed from the rows
     uint32_t clrUsed = 0;
     int32_t xPels = 2835, yPels = 2835;
-    bool core = false;                           // 12-byte header, 3-byte colour entries
-    uint32_t headerSize = 40;                    // ignored for core headers
-    std::vector<uint32_t> masks;                 // written after a 40-byte header
-    std::vector<std::array<uint8_t, 3>> colors;  // blue, green, red
-    std::vector<uint8_t> pixels;                 // rows as stored, already padded
-    uint32_t gap = 0;                            // bytes between the colour table and the rows
+    bool core = false;                                // 12-byte header, 3-byte colour entries
+    uint32_t headerSize = 40;                         // ignored for core headers
+    std::vector<uint32_t> masks = {};                 // written after a 40-byte header
+    std::vector<std::array<uint8_t, 3>> colors = {};  // blue, green, red
+    std::vector<uint8_t> pixels = {};                 // rows as stored, already padded
+    uint32_t gap = 0;                                 // bytes between the colour table and the rows
     bool offBitsPointsAtRows = true;
 };
 

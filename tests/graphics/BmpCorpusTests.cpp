@@ -10,40 +10,13 @@
 
 #include "graphics/Bitmap.h"
 #include "platform/runtime/Exceptions.h"
+#include "tests/graphics/TestSupport.h"
 
 using namespace vardel;
+using namespace vardel::test;
 namespace fs = std::filesystem;
 
 namespace {
-struct Raw {
-    uint32_t width = 0, height = 0;
-    std::vector<uint8_t> rgb;
-};
-
-Raw ReadRaw(const fs::path& path) {
-    Raw raw;
-    std::ifstream in(path, std::ios::binary);
-    in.read(reinterpret_cast<char*>(&raw.width), 4);
-    in.read(reinterpret_cast<char*>(&raw.height), 4);
-    raw.rgb.resize(size_t{raw.width} * raw.height * 3);
-    in.read(reinterpret_cast<char*>(raw.rgb.data()), raw.rgb.size());
-    return raw;
-}
-
-bool SamePixels(TBitmap& bitmap, const Raw& raw) {
-    if (bitmap.Width() != static_cast<int>(raw.width) ||
-        bitmap.Height() != static_cast<int>(raw.height))
-        return false;
-    for (uint32_t y = 0; y < raw.height; ++y)
-        for (uint32_t x = 0; x < raw.width; ++x) {
-            const uint8_t* p = &raw.rgb[(size_t{y} * raw.width + x) * 3];
-            if (bitmap.Surface().ReadPixel(x, y) !=
-                static_cast<TColor>(p[0] | (p[1] << 8) | (p[2] << 16)))
-                return false;
-        }
-    return true;
-}
-
 // Questionable files that we draw differently from the suite's pictures, and why.
 const std::map<std::string, std::string> kOurRules = {
     {"q/pal8os2sp.bmp",
@@ -70,8 +43,7 @@ const std::map<std::string, std::string> kOurRules = {
 TEST(BmpCorpus, EveryFileIsDrawnAsItsReferenceOrRefusedCleanly) {
     const fs::path corpus = fs::path(VARDEL_CORPUS_DIR) / "bmp";
     if (!fs::exists(corpus / "expected-map.tsv")) GTEST_SKIP() << "the shared corpus is not here";
-    if (std::system("/usr/bin/python3 -c 'import PIL' 2>/dev/null") != 0)
-        GTEST_SKIP() << "Pillow is not installed";
+    if (!HavePillow()) GTEST_SKIP() << "Pillow is not installed";
     const fs::path refs =
         fs::temp_directory_path() / ("vardel-bmp-refs-" + std::to_string(::getpid()));
     std::string command = "/usr/bin/python3 " + std::string(VARDEL_SOURCE_DIR) +
@@ -113,7 +85,7 @@ TEST(BmpCorpus, EveryFileIsDrawnAsItsReferenceOrRefusedCleanly) {
         std::string ref;
         while (std::getline(alternatives, ref, ',')) {
             const fs::path raw = refs / (fs::path(ref).stem().string() + ".rgb");
-            if (fs::exists(raw) && SamePixels(bitmap, ReadRaw(raw))) same = true;
+            if (fs::exists(raw) && MaxDifference(bitmap, ReadRaw(raw)) == 0) same = true;
         }
         if (same) continue;
         ++differ[group];

@@ -13,6 +13,7 @@
 #include "tests/graphics/TestSupport.h"
 
 using namespace vardel;
+using vardel::test::Fill;
 using vardel::test::MessageOf;
 namespace fs = std::filesystem;
 
@@ -157,18 +158,14 @@ TEST(Bitmap, TransparentDrawingLeavesTheTargetWhereTheMaskSays) {
     sprite.SetTransparent(true);
     for (int scale : {1, 2}) {
         TBitmap target;
-        target.SetSize(4, 4);
-        target.Surface().Brush().SetColor(clBlue);
-        target.Surface().FillRect({0, 0, 4, 4});
+        Fill(target, 4, 4, clBlue);
         target.Surface().DrawGraphicStretched({0, 0, 2 * scale, 2 * scale}, &sprite);
         EXPECT_EQ(target.Surface().ReadPixel(0, 0), clRed);
         EXPECT_EQ(target.Surface().ReadPixel(0, 2 * scale - 1), clBlue);
     }
     sprite.SetTransparentColor(clRed);
     TBitmap target;
-    target.SetSize(2, 2);
-    target.Surface().Brush().SetColor(clBlue);
-    target.Surface().FillRect({0, 0, 2, 2});
+    Fill(target, 2, 2, clBlue);
     target.Surface().DrawGraphic(0, 0, &sprite);
     EXPECT_EQ(target.Surface().ReadPixel(0, 0), clBlue);
     EXPECT_EQ(target.Surface().ReadPixel(1, 1), clWhite);
@@ -318,9 +315,7 @@ TEST(Icon, KeepsTheFileAndDrawsItsImageThroughTheMask) {
     icon.LoadFile(tmp.Write("a.ico", file));
     EXPECT_EQ(icon.Width(), 2);
     TBitmap target;
-    target.SetSize(2, 2);
-    target.Surface().Brush().SetColor(clRed);
-    target.Surface().FillRect({0, 0, 2, 2});
+    Fill(target, 2, 2, clRed);
     target.Surface().DrawGraphic(0, 0, &icon);
     EXPECT_EQ(target.Surface().ReadPixel(0, 0), clRed);
     EXPECT_EQ(target.Surface().ReadPixel(1, 0), static_cast<TColor>(0x00FF00));
@@ -431,7 +426,8 @@ TEST(ImageView, ProgressWithRedrawRepaintsOnlyWhenIncremental) {
     TImage view("Image1");
     view.SetParent(&window);
     int reports = 0;
-    view.OnProgress = [&](TObject*, TProgressStage, uint8_t, bool, const gdi::RECT&, const std::string&) { ++reports; };
+    view.OnProgress = [&](TObject*, TProgressStage, uint8_t, bool, const gdi::RECT&,
+                          const std::string&) { ++reports; };
     TBitmap bitmap;
     bitmap.SetSize(2, 2);
     view.Picture().AssignGraphic(&bitmap);
@@ -456,12 +452,8 @@ TEST(ImageView, AWindowRepaintsOnlyWhatWasInvalidated) {
     left.SetBounds(0, 0, 20, 10);
     right.SetBounds(20, 0, 20, 10);
     TBitmap red, green;
-    red.SetSize(20, 10);
-    red.Surface().Brush().SetColor(clRed);
-    red.Surface().FillRect({0, 0, 20, 10});
-    green.SetSize(20, 10);
-    green.Surface().Brush().SetColor(clGreen);
-    green.Surface().FillRect({0, 0, 20, 10});
+    Fill(red, 20, 10, clRed);
+    Fill(green, 20, 10, clGreen);
     left.Picture().AssignGraphic(&red);
     right.Picture().AssignGraphic(&green);
     window.PaintNow();

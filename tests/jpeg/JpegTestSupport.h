@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,21 @@ std::vector<uint32_t> Pixels(TBitmap& bitmap);
 // The picture drawn at (0, 0) on a white 32-bit surface of its size, as the
 // workbench shows it.
 ::testing::AssertionResult DrawsLike(TGraphic& picture, const fs::path& reference);
+
+// The message of the E that `f` raises, or "" when it raises none.
+template <class E>
+std::string MessageOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const E& e) {
+        return e.Message();
+    }
+    return "";
+}
+// The message of the library's error `code`.
+inline std::string LibraryError(int code) {
+    return "JPEG error #" + std::to_string(code);
+}
 
 // Starts the picture modules for one test.
 class JpegTest : public ::testing::Test {

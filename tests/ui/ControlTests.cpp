@@ -3,7 +3,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -72,13 +71,9 @@ TEST(Menu, TheBarRunsCommandsOnReleaseAndOpensDropDowns) {
     ASSERT_NE(bar, nullptr);
 
     const QPoint at = bar->ItemRect(1).center();
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), QPointF(bar->mapToGlobal(at)),
-                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(bar, &press);
+    SendMouse(bar, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
     EXPECT_EQ(runs, 0);
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), QPointF(bar->mapToGlobal(at)),
-                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(bar, &release);
+    SendMouse(bar, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
     EXPECT_EQ(runs, 1);
     command.SetEnabled(false);
     bar->ClickItem(1);

@@ -1,6 +1,5 @@
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QMouseEvent>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -24,13 +23,6 @@ struct TPlainForm : TForm {
 
 QColor ShownAt(const TForm& form, int x, int y) {
     return form.ClientWidget()->grab().toImage().pixelColor(x, y);
-}
-
-void SendMouse(QWidget* to, QEvent::Type type, QPoint at, Qt::MouseButton button,
-               Qt::MouseButtons buttons) {
-    QMouseEvent event(type, QPointF(at), QPointF(to->mapToGlobal(at)), button, buttons,
-                      Qt::NoModifier);
-    QApplication::sendEvent(to, &event);
 }
 }  // namespace
 

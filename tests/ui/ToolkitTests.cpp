@@ -25,15 +25,16 @@ using namespace vardel::test;
 namespace fs = std::filesystem;
 
 TEST(ErrorBox, AppendsAFullStopUnlessTheLastCharacterSortsAtOrBeforeIt) {
-    EXPECT_EQ(ErrorBoxText("Cannot open file C:\\a.bmp"), "Cannot open file C:\\a.bmp.");
-    EXPECT_EQ(ErrorBoxText("Unknown picture file extension (.tif)"),
-              "Unknown picture file extension (.tif)");
-    EXPECT_EQ(ErrorBoxText("Done."), "Done.");
-    EXPECT_EQ(ErrorBoxText("Stop!"), "Stop!");
-    EXPECT_EQ(ErrorBoxText("a-"), "a-");
-    EXPECT_EQ(ErrorBoxText("a/"), "a/.");
-    EXPECT_EQ(ErrorBoxText("mínimo é"), "mínimo é.");
-    EXPECT_EQ(ErrorBoxText(""), "");
+    const std::pair<std::string, std::string> cases[] = {
+        {"Cannot open file C:\\a.bmp", "Cannot open file C:\\a.bmp."},
+        {"Unknown picture file extension (.tif)", "Unknown picture file extension (.tif)"},
+        {"Done.", "Done."},
+        {"Stop!", "Stop!"},
+        {"a-", "a-"},
+        {"a/", "a/."},
+        {"mínimo é", "mínimo é."},
+        {"", ""}};
+    for (const auto& [text, shown] : cases) EXPECT_EQ(ErrorBoxText(text), shown);
     EXPECT_EQ(ProgramTitle("/usr/local/bin/vardel"), "vardel");
     EXPECT_EQ(ProgramTitle("dir.v2/Project1.exe"), "Project1");
 }
@@ -118,30 +119,30 @@ TEST(QtDialogs, TheRealDialogsAddTheDefaultExtensionAndNeverAskBeforeOverwriting
     fs::create_directories(dir);
     std::ofstream(dir / "pic.bmp") << "BM";
 
+    // Types `name` into the next file dialog, in `dir`, and accepts it; keeps its filter.
+    QString filter;
+    auto typeAndAccept = [&](const char* name) {
+        QTimer::singleShot(0, [&, name] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            filter = dialog->selectedNameFilter();
+            dialog->setDirectory(QString::fromStdString(dir.string()));
+            dialog->findChild<QLineEdit*>("fileNameEdit")->setText(name);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+    };
     // A name typed without an extension gets the default one.
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(dialog->selectedNameFilter(), QString("Mapa de bits (*.bmp)"));
-        dialog->setDirectory(QString::fromStdString(dir.string()));
-        dialog->findChild<QLineEdit*>("fileNameEdit")->setText("pic");
-        QMetaObject::invokeMethod(dialog, "accept");
-    });
+    typeAndAccept("pic");
     TFileDialogRequest open;
     open.filter = "Mapa de bits (*.bmp)|*.bmp|jpeg (*.jpg)|*.jpg";
     open.defaultExtension = "bmp";
     std::string chosen;
     ASSERT_TRUE(DialogProviders().fileDialog(open, chosen));
+    EXPECT_EQ(filter, QString("Mapa de bits (*.bmp)"));
     EXPECT_EQ(fs::path(chosen), dir / "pic.bmp");
 
     // Saving over an existing file asks nothing: the dialog accepts at once.
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        dialog->setDirectory(QString::fromStdString(dir.string()));
-        dialog->findChild<QLineEdit*>("fileNameEdit")->setText("pic.bmp");
-        QMetaObject::invokeMethod(dialog, "accept");
-    });
+    typeAndAccept("pic.bmp");
     TFileDialogRequest save;
     save.save = true;
     ASSERT_TRUE(DialogProviders().fileDialog(save, chosen));

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QMouseEvent>
 #include <QTimer>
 
 #include <string>
@@ -55,6 +56,14 @@ Bar* FindBar(const TForm& form) {
     for (QObject* child : form.Widget()->children())
         if (auto* bar = dynamic_cast<Bar*>(child)) return bar;
     return nullptr;
+}
+
+// Sends a mouse event at `at` in the widget's coordinates.
+inline void SendMouse(QWidget* to, QEvent::Type type, QPoint at, Qt::MouseButton button,
+                      Qt::MouseButtons buttons) {
+    QMouseEvent event(type, QPointF(at), QPointF(to->mapToGlobal(at)), button, buttons,
+                      Qt::NoModifier);
+    QApplication::sendEvent(to, &event);
 }
 
 // Handles events for a while (Qt's offscreen platform delivers them at once).
