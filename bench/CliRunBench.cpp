@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "graphics/Bitmap.h"
+#include "bench/BenchPictures.h"
 
 extern char** environ;
 
@@ -25,16 +25,7 @@ const fs::path& Dir() {
         fs::path d = fs::temp_directory_path() / ("vardel-cli-bench-" + std::to_string(::getpid()));
         fs::create_directories(d);
         vardel::TBitmap bitmap;
-        bitmap.SetPixelLayout(vardel::TPixelLayout::Format24Bit);
-        bitmap.SetSize(kWidth, kHeight);
-        for (int y = 0; y < kHeight; ++y) {
-            uint8_t* row = bitmap.ScanRow(y);
-            for (int x = 0; x < kWidth; ++x) {
-                row[3 * x] = static_cast<uint8_t>(x * 7 + y);
-                row[3 * x + 1] = static_cast<uint8_t>(x ^ y);
-                row[3 * x + 2] = static_cast<uint8_t>(x + y * 3);
-            }
-        }
+        vardel::bench::MakeVariedPicture(bitmap, kWidth, kHeight);
         bitmap.SaveFile((d / "in.bmp").string());
         return d;
     }();

@@ -7,6 +7,7 @@
 
 #include "app/Dorsk.h"
 #include "app/Workbench.h"
+#include "bench/BenchPictures.h"
 #include "formats/Modules.h"
 #include "graphics/Bitmap.h"
 #include "platform/ui/qt/Application.h"
@@ -21,16 +22,7 @@ constexpr double kPixels = double(kWidth) * kHeight;
 TBitmap& Source() {
     static TBitmap* source = [] {
         static TBitmap bitmap;
-        bitmap.SetPixelLayout(TPixelLayout::Format24Bit);
-        bitmap.SetSize(kWidth, kHeight);
-        for (int y = 0; y < kHeight; ++y) {
-            uint8_t* row = bitmap.ScanRow(y);
-            for (int x = 0; x < kWidth; ++x) {
-                row[3 * x] = static_cast<uint8_t>(x * 7 + y);
-                row[3 * x + 1] = static_cast<uint8_t>(x ^ y);
-                row[3 * x + 2] = static_cast<uint8_t>(x + y * 3);
-            }
-        }
+        bench::MakeVariedPicture(bitmap, kWidth, kHeight);
         return &bitmap;
     }();
     return *source;

@@ -65,15 +65,6 @@ std::vector<TColor> PixelsOf(TBitmap& bitmap) {
     return pixels;
 }
 
-std::string MessageOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "";
-}
-
 bool PumpUntil(const std::function<bool()>& done) {
     const auto limit = std::chrono::steady_clock::now() + std::chrono::minutes(1);
     while (!done()) {

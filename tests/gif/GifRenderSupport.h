@@ -11,6 +11,7 @@
 
 #include "formats/gif/GifImage.h"
 #include "graphics/Bitmap.h"
+#include "tests/MessageOf.h"
 #include "tests/gif/GifTestSupport.h"
 
 namespace vardel::giftest {
@@ -36,8 +37,7 @@ std::unique_ptr<TBitmap> FilledBitmap(int width, int height, TColor fill);
 // Every pixel, rows from the top.
 std::vector<TColor> PixelsOf(TBitmap& bitmap);
 
-// The message of the system's exception that `f` raises, or "" when it raises none.
-std::string MessageOf(const std::function<void()>& f);
+using test::MessageOf;
 
 // Runs the calls that painter threads hand to this thread until `done` answers
 // true. Gives up after a minute, which only a hung painter takes.

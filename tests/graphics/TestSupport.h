@@ -10,18 +10,9 @@
 
 #include "graphics/Bitmap.h"
 #include "platform/runtime/Exceptions.h"
+#include "tests/MessageOf.h"
 
 namespace vardel::test {
-
-// The message of the system's exception that `f` raises, or "" when it raises none.
-inline std::string MessageOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "";
-}
 
 // Gives the bitmap the size and fills it with one colour.
 inline void Fill(TBitmap& bitmap, int width, int height, TColor color) {

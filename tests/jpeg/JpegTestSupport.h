@@ -12,6 +12,7 @@
 
 #include "formats/Modules.h"
 #include "formats/jpeg/Jpeg.h"
+#include "tests/MessageOf.h"
 
 namespace vardel::test {
 
@@ -53,16 +54,6 @@ std::vector<uint32_t> Pixels(TBitmap& bitmap);
 // workbench shows it.
 ::testing::AssertionResult DrawsLike(TGraphic& picture, const fs::path& reference);
 
-// The message of the E that `f` raises, or "" when it raises none.
-template <class E>
-std::string MessageOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const E& e) {
-        return e.Message();
-    }
-    return "";
-}
 // The message of the library's error `code`.
 inline std::string LibraryError(int code) {
     return "JPEG error #" + std::to_string(code);

@@ -10,21 +10,13 @@
 #include "platform/runtime/Files.h"
 #include "platform/runtime/FloatMath.h"
 #include "platform/runtime/Streams.h"
+#include "tests/MessageOf.h"
 
 using namespace vardel;
 namespace fs = std::filesystem;
 
 namespace {
-// The message of the exception of kind E that `f` raises, or "no error".
-template <class E>
-std::string MessageOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const E& e) {
-        return e.Message();
-    }
-    return "no error";
-}
+using test::MessageOf;
 
 // A private data folder for the drive mapping.
 struct TempHome {
