@@ -158,12 +158,26 @@ bool Run(const Transfer& t) {
     const COLORREF srcBk = t.src ? t.src->bkColor : 0xFFFFFF;
     const uint32_t monoText = dstMono ? 0 : ColorToRaw(d, dstText);
     const uint32_t monoBk = dstMono ? 1 : ColorToRaw(d, dstBk);
-    auto sourceRaw = [&](uint32_t raw) -> uint32_t {
+    auto translate = [&](uint32_t raw) -> uint32_t {
         if (srcMono) return dstMono ? raw : (raw ? monoBk : monoText);
         const COLORREF c = RawToColor(*s, raw);
         if (dstMono) return c == (srcBk & 0xFFFFFF) ? 1 : 0;
         return ColorToRaw(d, c);
     };
+    // An indexed source has at most 256 values: on transfers of more pixels than that,
+    // each value is translated once, not per pixel.
+    std::vector<uint32_t> translated;
+    if (s && !srcMono && s->bitCount <= 8 && !halftone && !sameFormat &&
+        int64_t{right - left} * (bottom - top) > (int64_t{1} << s->bitCount)) {
+        translated.resize(size_t{1} << s->bitCount);
+        for (uint32_t raw = 0; raw < translated.size(); ++raw) translated[raw] = translate(raw);
+    }
+    auto sourceRaw = [&](uint32_t raw) -> uint32_t {
+        return translated.empty() ? translate(raw) : translated[raw];
+    };
+    // Frames of palette pictures drawn on 32-bit surfaces: one look-up per pixel.
+    const bool indexedTo32 = !translated.empty() && s->kind == PixelKind::Index8 &&
+                             d.kind == PixelKind::Bgrx32 && t.fore == 0xCC && !t.mask;
 
     for (int py = top; py < bottom; ++py) {
         uint8_t* drow = d.Row(py);
@@ -194,18 +208,30 @@ bool Run(const Transfer& t) {
                 const int sx0 = columnX[px - left];
                 const int bits = d.bitCount;
                 if (bpp > 0) {
-                    std::memcpy(drow + static_cast<size_t>(px) * bpp, srow + static_cast<size_t>(sx0) * bpp,
+                    std::memcpy(drow + static_cast<size_t>(px) * bpp,
+                                srow + static_cast<size_t>(sx0) * bpp,
                                 static_cast<size_t>(end - px) * bpp);
                 } else if ((px * bits) % 8 == 0 && (sx0 * bits) % 8 == 0) {
                     // Both runs start on a byte: whole bytes, then the last few values.
                     const int whole = (end - px) * bits / 8;
-                    std::memcpy(drow + px * bits / 8, srow + sx0 * bits / 8, static_cast<size_t>(whole));
+                    std::memcpy(drow + px * bits / 8, srow + sx0 * bits / 8,
+                                static_cast<size_t>(whole));
                     for (int x = px + whole * 8 / bits; x < end; ++x)
                         WriteRaw(d, drow, x, ReadRaw(*s, srow, columnX[x - left]));
                 } else {
-                    for (int x = px; x < end; ++x) WriteRaw(d, drow, x, ReadRaw(*s, srow, columnX[x - left]));
+                    for (int x = px; x < end; ++x)
+                        WriteRaw(d, drow, x, ReadRaw(*s, srow, columnX[x - left]));
                 }
                 px = end;
+            }
+            continue;
+        }
+        if (indexedTo32) {
+            for (int px = left; px < right; ++px) {
+                const int cx = columnX[px - left];
+                if (cx < 0) continue;
+                const uint32_t value = translated[srow[cx]];
+                std::memcpy(drow + 4 * static_cast<size_t>(px), &value, 4);
             }
             continue;
         }
