@@ -10,7 +10,9 @@ namespace vardel {
 // ---------------------------------------------------------------------------
 // Canvases on windows
 
-TWindowCanvas::~TWindowCanvas() { FreeContext(); }
+TWindowCanvas::~TWindowCanvas() {
+    FreeContext();
+}
 
 void TWindowCanvas::AcquireContext() {
     gdi::HDC dc = window_ ? window_->ClientContext() : nullptr;
@@ -29,7 +31,9 @@ void TWindowCanvas::FreeContext() {
     if (dc) gdi::ReleaseDC(dc);
 }
 
-TControlCanvas::~TControlCanvas() { FreeContext(); }
+TControlCanvas::~TControlCanvas() {
+    FreeContext();
+}
 
 void TControlCanvas::AcquireContext() {
     if (!control_->Parent()) throw EInvalidOperation(Format(msg::kNoParent, {control_->Name()}));
@@ -50,8 +54,8 @@ void TControlCanvas::FreeContext() {
 TImage::TImage(std::string name) : TControl(std::move(name)) {
     picture_ = std::make_unique<TPicture>();
     picture_->OnModified = [this](TPicture*) { PictureModified(); };
-    picture_->OnProgress = [this](TObject* sender, TProgressStage stage, uint8_t percent, bool redraw,
-                                  const gdi::RECT& r, const std::string& msg) {
+    picture_->OnProgress = [this](TObject* sender, TProgressStage stage, uint8_t percent,
+                                  bool redraw, const gdi::RECT& r, const std::string& msg) {
         PictureProgress(sender, stage, percent, redraw, r, msg);
     };
     canvas_ = std::make_unique<TControlCanvas>(this);
@@ -64,7 +68,9 @@ TImage::~TImage() {
     picture_.reset();
 }
 
-void TImage::SetPicture(const TPicture& picture) { picture_->AssignGraphic(picture.Graphic()); }
+void TImage::SetPicture(const TPicture& picture) {
+    picture_->AssignGraphic(picture.Graphic());
+}
 
 TCanvas& TImage::Surface() {
     if (!picture_->Graphic()) {
@@ -147,12 +153,27 @@ void TImage::SetTransparent(bool on) {
 }
 
 void TImage::PictureModified() {
+    // Every pixel a command writes ends here: when only pixels changed and the view
+    // already has the size the last full pass found, a repaint is all there is to ask.
+    const TGraphic* graphic = picture_->Graphic();
+    if (graphic && graphic == seenGraphic_ && graphic->PixelsOnlyChange() && !AutoSizePending()) {
+        if (!drawing_) Invalidate();
+        return;
+    }
+    PictureModifiedFully();
+}
+
+bool TImage::AutoSizePending() const {
+    return autoSize_ && seenWidth_ > 0 && seenHeight_ > 0 &&
+           (seenWidth_ != Width() || seenHeight_ != Height());
+}
+
+void TImage::PictureModifiedFully() {
     TGraphic* graphic = picture_->Graphic();
     if (graphic && graphic == seenGraphic_ && graphic->PixelsOnlyChange()) {
-        // Every pixel a command writes ends here. Only pixels changed, so the picture's
-        // size, transparency and palette are what the last full pass found.
-        if (autoSize_ && seenWidth_ > 0 && seenHeight_ > 0 && (seenWidth_ != Width() || seenHeight_ != Height()))
-            SetBounds(Left(), Top(), seenWidth_, seenHeight_);
+        // Only pixels changed, so the picture's size, transparency and palette are what
+        // the last full pass found.
+        if (AutoSizePending()) SetBounds(Left(), Top(), seenWidth_, seenHeight_);
         if (!drawing_) Invalidate();
         return;
     }
@@ -162,12 +183,12 @@ void TImage::PictureModified() {
     } else {
         seenWidth_ = graphic->Width();
         seenHeight_ = graphic->Height();
-        if (autoSize_ && seenWidth_ > 0 && seenHeight_ > 0 && (seenWidth_ != Width() || seenHeight_ != Height()))
-            SetBounds(Left(), Top(), seenWidth_, seenHeight_);
+        if (AutoSizePending()) SetBounds(Left(), Top(), seenWidth_, seenHeight_);
         bool transparent = graphic->Transparent();
         if (transparent != transparent_) {
             const TGraphicClass& kind = graphic->ClassType();
-            if (!kind.InheritsFrom(TMetafile::ClassInfo()) && !kind.InheritsFrom(TIcon::ClassInfo())) {
+            if (!kind.InheritsFrom(TMetafile::ClassInfo()) &&
+                !kind.InheritsFrom(TIcon::ClassInfo())) {
                 graphic->SetTransparent(transparent_);
                 transparent = graphic->Transparent();
             }

@@ -14,39 +14,39 @@ class TBitmap;
 
 // A canvas on a window's client area. What it draws lasts until the next repaint.
 class TWindowCanvas : public TCanvas {
-public:
+  public:
     explicit TWindowCanvas(TWindow* window) : window_(window) {}
     ~TWindowCanvas() override;
     std::string_view ClassName() const override { return "TWindowCanvas"; }
     void FreeContext() override;
 
-protected:
+  protected:
     void AcquireContext() override;
     // What the canvas drew goes to the screen without the window's controls being
     // painted over it.
     void AfterModify() override;
 
-private:
+  private:
     TWindow* window_;
 };
 
 // A canvas on a control's area of its parent window, origin at the control.
 class TControlCanvas : public TCanvas {
-public:
+  public:
     explicit TControlCanvas(TControl* control) : control_(control) {}
     ~TControlCanvas() override;
     std::string_view ClassName() const override { return "TControlCanvas"; }
     void FreeContext() override;
 
-protected:
+  protected:
     void AcquireContext() override;
 
-private:
+  private:
     TControl* control_;
 };
 
 class TImage : public TControl {
-public:
+  public:
     explicit TImage(std::string name);
     ~TImage() override;
     std::string_view ClassName() const override { return "TImage"; }
@@ -78,7 +78,10 @@ public:
     // Runs on every change of the picture: auto-size, transparency, repaint request.
     void PictureModified();
 
-private:
+  private:
+    // The view's size differs from the picture's and the view sizes itself to it.
+    bool AutoSizePending() const;
+    void PictureModifiedFully();
     void PictureProgress(TObject* sender, TProgressStage stage, uint8_t percent, bool redrawNow,
                          const gdi::RECT& r, const std::string& msg);
 
