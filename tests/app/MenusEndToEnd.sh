@@ -92,7 +92,12 @@ no_error "Componente Roja"
 step "erase brush"
 choose "popup/Habilitar borrado"
 w=$(window "$main")
-for x in $(seq 100 2 300); do xdotool mousemove --window "$w" "$x" $((top + 250)); done
+# A busy program receives only the last of several quick moves: the stroke rests a
+# moment at each place checked below, so that those moves are not merged away.
+for x in $(seq 100 2 300); do
+    xdotool mousemove --window "$w" "$x" $((top + 250))
+    case $x in 120 | 200 | 280) sleep 0.3 ;; esac
+done
 sleep 0.5
 choose "popup/Deshabilitar borrado"
 shot "$main" main-erased
