@@ -120,12 +120,7 @@ TEST(GifLzw, TheFullTableKeepsTwelveBitCodesUntilAClear) {
     // giflib reads the same stream as a frame to the same indices.
     const Bytes file = TByteBuilder()
                            .Append(ScreenWith4Colors(static_cast<int>(count), 1))
-                           .U8(0x2C)
-                           .U16(0)
-                           .U16(0)
-                           .U16(count)
-                           .U16(1)
-                           .U8(0)
+                           .Descriptor(0, 0, count, 1)
                            .Append(data)
                            .U8(0x3B)
                            .Get();

@@ -35,28 +35,25 @@ TColor FrameColor(const TGIFSubImage& frame, int fx, int fy) {
 TEST(GifRender, AFrameLandsAtItsPlaceAndStretchesWithTheRectangle) {
     auto image = PlacedFrame();
     const TGIFSubImage& frame = image->Frames()[0];
-    // At its own size: the rest of the surface stays as it was.
-    auto surface = FilledBitmap(100, 100, kGrey);
-    surface->Surface().DrawGraphic(0, 0, image.get());
-    std::vector<TColor> pixels = PixelsOf(*surface);
-    for (int y = 0; y < 100; ++y)
-        for (int x = 0; x < 100; ++x) {
-            const bool inside = x >= 10 && x < 40 && y >= 20 && y < 40;
-            ASSERT_EQ(pixels[size_t(y) * 100 + size_t(x)],
-                      inside ? FrameColor(frame, x - 10, y - 20) : kGrey)
-                << x << "," << y;
-        }
-    // Into 200 x 200: twice the size at (20, 40).
-    auto large = FilledBitmap(200, 200, kGrey);
-    large->Surface().DrawGraphicStretched({0, 0, 200, 200}, image.get());
-    pixels = PixelsOf(*large);
-    for (int y = 0; y < 200; ++y)
-        for (int x = 0; x < 200; ++x) {
-            const bool inside = x >= 20 && x < 80 && y >= 40 && y < 80;
-            ASSERT_EQ(pixels[size_t(y) * 200 + size_t(x)],
-                      inside ? FrameColor(frame, (x - 20) / 2, (y - 40) / 2) : kGrey)
-                << x << "," << y;
-        }
+    // At its own size the rest of the surface stays as it was; into 200 x 200 the frame
+    // is twice the size at (20, 40).
+    for (const int scale : {1, 2}) {
+        const int size = 100 * scale;
+        auto surface = FilledBitmap(size, size, kGrey);
+        if (scale == 1)
+            surface->Surface().DrawGraphic(0, 0, image.get());
+        else
+            surface->Surface().DrawGraphicStretched({0, 0, size, size}, image.get());
+        const std::vector<TColor> pixels = PixelsOf(*surface);
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
+                const int fx = x / scale - 10, fy = y / scale - 20;
+                const bool inside = fx >= 0 && fx < 30 && fy >= 0 && fy < 20;
+                ASSERT_EQ(pixels[size_t(y) * size_t(size) + size_t(x)],
+                          inside ? FrameColor(frame, fx, fy) : kGrey)
+                    << x << "," << y << " at scale " << scale;
+            }
+    }
 }
 
 TEST(GifRender, ScaledFrameRectRoundsHalvesAwayFromZero) {
@@ -122,8 +119,7 @@ TEST(GifRender, ATransparentFrameWithoutTransparentPixelsHasNoMaskAndDrawsOpaque
 }
 
 TEST(GifRender, FrameBitmapsCarryTheFileColoursAndReportProgress) {
-    TLoaded loaded =
-        Load(ReadFile(std::string(VARDEL_SOURCE_DIR) + "/tests/data/gif/pil-random.gif"));
+    TLoaded loaded = Load(ReadFile(kDataDir + "/pil-random.gif"));
     ASSERT_EQ(loaded.error, "");
     TGIFImage& image = *loaded.image;
     std::vector<std::string> reports;
@@ -154,7 +150,7 @@ TEST(GifRender, FrameBitmapsCarryTheFileColoursAndReportProgress) {
 
 TEST(GifRender, RenderOnLoadBuildsEveryFrameWhileReading) {
     RenderOnLoad = true;
-    TLoaded loaded = Load(ReadFile(std::string(VARDEL_SOURCE_DIR) + "/tests/data/gif/im-anim.gif"));
+    TLoaded loaded = Load(ReadFile(kDataDir + "/im-anim.gif"));
     RenderOnLoad = false;
     ASSERT_EQ(loaded.error, "");
     for (const auto& frame : loaded.image->Frames().Items())
@@ -328,7 +324,7 @@ TEST(GifRender, ResizingOrRepalettingStopsThePainterOfTheComposite) {
 }
 
 TEST(GifRender, APictureAssignedAGifCopiesItsFramesAndDrawsTheSame) {
-    TLoaded loaded = Load(ReadFile(std::string(VARDEL_SOURCE_DIR) + "/tests/data/gif/im-anim.gif"));
+    TLoaded loaded = Load(ReadFile(kDataDir + "/im-anim.gif"));
     ASSERT_EQ(loaded.error, "");
     TGIFImage& source = *loaded.image;
     source.PaintOptions = kDefaultPaintOptions & ~poAnimate;

@@ -40,6 +40,11 @@ TByteBuilder& TByteBuilder::Append(const Bytes& bytes) {
     return *this;
 }
 
+TByteBuilder& TByteBuilder::Descriptor(unsigned left, unsigned top, unsigned width, unsigned height,
+                                       unsigned flags, unsigned separator) {
+    return U8(separator).U16(left).U16(top).U16(width).U16(height).U8(flags);
+}
+
 Bytes PackCodes(int minCodeSize, const std::vector<TCode>& codes, int blockSize) {
     Bytes data;
     uint64_t bits = 0;

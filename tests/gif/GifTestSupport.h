@@ -25,6 +25,9 @@ class TByteBuilder {
     TByteBuilder& Text(std::string_view text);
     TByteBuilder& Raw(std::initializer_list<unsigned> bytes);
     TByteBuilder& Append(const Bytes& bytes);
+    // An image descriptor: separator, left, top, width, height and flags.
+    TByteBuilder& Descriptor(unsigned left, unsigned top, unsigned width, unsigned height,
+                             unsigned flags = 0, unsigned separator = 0x2C);
     const Bytes& Get() const { return bytes_; }
 
   private:
@@ -75,6 +78,8 @@ Bytes WriteWithGiflib(int width, int height, int colors,
 // sizes, flags, delays, disposals, loop count and indices.
 void ExpectSameAsGiflib(const TGIFImage& image, const TOracleImage& oracle);
 
+// The project's own GIF files, made by independent encoders.
+inline const std::string kDataDir = std::string(VARDEL_SOURCE_DIR) + "/tests/data/gif";
 Bytes ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const Bytes& bytes);
 // The public corpus folder, or empty when it is not there.
