@@ -109,8 +109,7 @@ TEST_F(WorkbenchTest, ConvolucionCancelledOrWithABadFile) {
     Form1->Convolucion1->Click();
     EXPECT_FALSE(Form8->Showing());
     ASSERT_NE(HeldBitmap(*Form8->Image2), nullptr);
-    EXPECT_EQ(HeldBitmap(*Form8->Image2)->Width(), 577);
-    EXPECT_EQ(HeldBitmap(*Form8->Image2)->Height(), 345);
+    EXPECT_EQ(SizeOf(*HeldBitmap(*Form8->Image2)), Size(577, 345));
     EXPECT_EQ(PixelOf(*Form8->Image2, 0, 0), kWhite);
     EXPECT_EQ(PixelOf(*Form8->Image2, 576, 344), kWhite);
     EXPECT_EQ(PixelOf(*Form8->Image2, 1, 1), 0);

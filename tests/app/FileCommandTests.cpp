@@ -50,10 +50,8 @@ TEST_F(WorkbenchTest, AbrirImagenLoadsBothViewsAndShowsForm8Modally) {
     EXPECT_EQ(modalShown, std::vector<TForm*>{Form8});
     EXPECT_FALSE(Form8->Showing());
     // The main view and window follow the picture; the second view keeps its size.
-    EXPECT_EQ(Form1->Image1->Width(), 200);
-    EXPECT_EQ(Form1->Image1->Height(), 100);
-    EXPECT_EQ(Form1->ClientWidth(), 200);
-    EXPECT_EQ(Form1->ClientHeight(), 100);
+    EXPECT_EQ(SizeOf(*Form1->Image1), Size(200, 100));
+    EXPECT_EQ(ClientSizeOf(*Form1), Size(200, 100));
     EXPECT_EQ(form8Width, 577);
     EXPECT_EQ(pictureWidth, 200);
     // Two pictures: a change to one does not show in the other.
@@ -114,8 +112,7 @@ TEST_F(WorkbenchTest, SalvarImagenWritesTheHeldKindWhateverTheNameAndNeverAsks) 
     const std::string copy = (dir / "copy.bmp").string();
     fs::copy_file(dir / "out.jpg", copy);
     reread.LoadFile(copy);
-    EXPECT_EQ(reread.Width(), 721);
-    EXPECT_EQ(reread.Height(), 321);
+    EXPECT_EQ(SizeOf(reread), Size(721, 321));
 
     fileAnswers.push_back((dir / "no-such-folder" / "x.bmp").string());
     Form1->SalvarImagen2->Click();
@@ -140,8 +137,7 @@ TEST_F(WorkbenchTest, AbrirImagenOfAJpegShowsJpegPicturesThatPixelCommandsRefuse
     EXPECT_NE(dynamic_cast<TJPEGImage*>(main), nullptr);
     EXPECT_NE(dynamic_cast<TJPEGImage*>(second), nullptr);
     EXPECT_NE(main, second);
-    EXPECT_EQ(Form1->Image1->Width(), 40);
-    EXPECT_EQ(Form1->Image1->Height(), 20);
+    EXPECT_EQ(SizeOf(*Form1->Image1), Size(40, 20));
 
     Form1->ComponenteRoja1->Click();
     EXPECT_EQ(messages,

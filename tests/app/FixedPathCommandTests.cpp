@@ -67,15 +67,12 @@ TEST_F(FixedPathTest, CargarTiffDecodesIntoImage7AndForm7FollowsTheSize) {
     EXPECT_TRUE(dialogs.empty());
     EXPECT_TRUE(Form7->Showing());
     ASSERT_NE(HeldBitmap(*Form7->Image7), nullptr);
-    EXPECT_EQ(HeldBitmap(*Form7->Image7)->Width(), 40);
-    EXPECT_EQ(HeldBitmap(*Form7->Image7)->Height(), 30);
+    EXPECT_EQ(SizeOf(*HeldBitmap(*Form7->Image7)), Size(40, 30));
     EXPECT_EQ(PixelOf(*Form7->Image7, 0, 0), Rgb(0, 0, 0));
     EXPECT_EQ(PixelOf(*Form7->Image7, 3, 2), 0x010101 * 17);
     EXPECT_EQ(PixelOf(*Form7->Image7, 39, 29), 0x010101 * 224);
-    EXPECT_EQ(Form7->Image7->Width(), 40);
-    EXPECT_EQ(Form7->Image7->Height(), 30);
-    EXPECT_EQ(Form7->ClientWidth(), 40);
-    EXPECT_EQ(Form7->ClientHeight(), 30);
+    EXPECT_EQ(SizeOf(*Form7->Image7), Size(40, 30));
+    EXPECT_EQ(ClientSizeOf(*Form7), Size(40, 30));
     EXPECT_EQ(Form1->Image1->Picture().Graphic(), nullptr);
 }
 

@@ -78,14 +78,12 @@ TEST_F(GifCommandTest, CargarGifDrawsOntoAWhiteBitmapOfTheViewsSizeTheFirstTime)
     EXPECT_TRUE(Form7->Showing());
     TBitmap* bitmap = HeldBitmap(*Form7->Image7);
     ASSERT_NE(bitmap, nullptr);
-    EXPECT_EQ(bitmap->Width(), 801);
-    EXPECT_EQ(bitmap->Height(), 433);
+    EXPECT_EQ(SizeOf(*bitmap), Size(801, 433));
     EXPECT_EQ(PixelOf(*Form7->Image7, 0, 0), Rgb(255, 0, 0));
     EXPECT_EQ(PixelOf(*Form7->Image7, 29, 19), Rgb(255, 0, 0));
     EXPECT_EQ(PixelOf(*Form7->Image7, 30, 5), Rgb(255, 255, 255));
     EXPECT_EQ(PixelOf(*Form7->Image7, 800, 432), Rgb(255, 255, 255));
-    EXPECT_EQ(Form7->ClientWidth(), 801);
-    EXPECT_EQ(Form7->ClientHeight(), 433);
+    EXPECT_EQ(ClientSizeOf(*Form7), Size(801, 433));
     EXPECT_EQ(Form1->Image1->Picture().Graphic(), nullptr);
 }
 
@@ -95,8 +93,7 @@ TEST_F(GifCommandTest, CargarGifAndCargarTiffOneAfterTheOther) {
     Form1->CargarTiff1->Click();
     PutGif(30, 20, {{0, 0, 30, 20, kRed}});
     Form1->CargarGIF1->Click();
-    EXPECT_EQ(HeldBitmap(*Form7->Image7)->Width(), 50);
-    EXPECT_EQ(HeldBitmap(*Form7->Image7)->Height(), 40);
+    EXPECT_EQ(SizeOf(*HeldBitmap(*Form7->Image7)), Size(50, 40));
     EXPECT_EQ(PixelOf(*Form7->Image7, 5, 5), Rgb(255, 0, 0));
     EXPECT_EQ(PixelOf(*Form7->Image7, 40, 30), 0x010101 * 77);
 

@@ -60,23 +60,18 @@ TEST_F(WorkbenchTest, TheNineWindowsAreMadeHiddenInTheirOrderWithTheirLayouts) {
     EXPECT_EQ(Form1->Left(), 290);
     EXPECT_EQ(Form1->Top(), 173);
     EXPECT_EQ(Form1->Width(), 721 + kFrameWidth);
-    EXPECT_EQ(Form1->ClientWidth(), 721);
-    EXPECT_EQ(Form1->ClientHeight(), 321);
+    EXPECT_EQ(ClientSizeOf(*Form1), Size(721, 321));
     EXPECT_EQ(Form1->ClientWidget()->size(), QSize(721, 321));
     EXPECT_EQ(Form2->Left(), 431);
     EXPECT_EQ(Form2->Top(), 267);
-    EXPECT_EQ(Form2->Width(), 314);
-    EXPECT_EQ(Form2->Height(), 194);
-    EXPECT_EQ(Form3->Width(), 539);
-    EXPECT_EQ(Form3->Height(), 517);
+    EXPECT_EQ(SizeOf(*Form2), Size(314, 194));
+    EXPECT_EQ(SizeOf(*Form3), Size(539, 517));
     EXPECT_EQ(Form4->Width(), 870);
     EXPECT_EQ(ParContraste->Left(), 279);
     EXPECT_EQ(ParContraste->Height(), 505);
     EXPECT_EQ(Form6->Width(), 696);
-    EXPECT_EQ(Form7->ClientWidth(), 801);
-    EXPECT_EQ(Form7->ClientHeight(), 433);
-    EXPECT_EQ(Form8->Width(), 635);
-    EXPECT_EQ(Form8->Height(), 407);
+    EXPECT_EQ(ClientSizeOf(*Form7), Size(801, 433));
+    EXPECT_EQ(SizeOf(*Form8), Size(635, 407));
     EXPECT_EQ(Form9->Width(), 870);
 
     TImage& image1 = *Form1->Image1;

@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/Dorsk.h"
@@ -70,6 +71,17 @@ inline std::vector<TColor> PixelsOf(TImage& view) {
         for (int x = 0; x < bitmap->Width(); ++x)
             pixels.push_back(bitmap->Surface().ReadPixel(x, y));
     return pixels;
+}
+
+// Width and height of a control, bitmap or picture, or of a form's client area.
+using Size = std::pair<int, int>;
+template <class T>
+Size SizeOf(T& item) {
+    return {item.Width(), item.Height()};
+}
+template <class T>
+Size ClientSizeOf(T& control) {
+    return {control.ClientWidth(), control.ClientHeight()};
 }
 
 inline void SendMouseMove(TForm& form, int x, int y, Qt::MouseButtons buttons = Qt::NoButton) {
