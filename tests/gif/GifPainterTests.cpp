@@ -71,8 +71,7 @@ struct TPlay {
 // Draws the image on a grey surface and, for a threaded painter, runs its calls
 // until the play has ended.
 void PlayToTheEnd(TGIFImage& image) {
-    auto surface = FilledBitmap(image.Width(), image.Height(), kGrey);
-    surface->Surface().DrawGraphic(0, 0, &image);
+    auto surface = Drawn(image);
     ASSERT_TRUE(PumpUntil([&] { return image.PainterCount() == 0; }));
 }
 
@@ -100,8 +99,7 @@ TEST(GifPainter, ShowsTheFirstFrameAtOnceAndTheSecondAfterItsDelay) {
         delayOver.WaitFor(kInfinite);
         return TWaitResult::Timeout;
     };
-    auto surface = FilledBitmap(12, 4, kGrey);
-    surface->Surface().DrawGraphic(0, 0, image.get());
+    auto surface = Drawn(*image);
     EXPECT_EQ(surface->Surface().ReadPixel(0, 0), kFourColors[1]);
     EXPECT_EQ(surface->Surface().ReadPixel(4, 0), kGrey);
     delayOver.Set();
@@ -237,8 +235,7 @@ TEST(GifPainter, SpeedZeroPausesAThreadedPainterUntilItIsStopped) {
     TPlay play(Strip(3));
     auto& [clock, log, image] = play;
     image->AnimationSpeedPercent = 0;
-    auto surface = FilledBitmap(12, 4, kGrey);
-    surface->Surface().DrawGraphic(0, 0, image.get());
+    auto surface = Drawn(*image);
     // The first frame comes at once; after it the painter waits without end.
     ASSERT_TRUE(PumpUntil([&] { return clock.Waits() == std::vector<uint32_t>{0, kInfinite}; }));
     EXPECT_EQ(log.Painted(), std::vector<std::string>{"0"});
@@ -302,8 +299,7 @@ TEST(GifPainter, StoppingOrDestroyingEndsALongDelayAtOnce) {
         SCOPED_TRACE(destroy ? "destroyed" : "stopped");
         // Real waits: each frame stays for ten minutes.
         auto image = Strip(2, 60000);
-        auto surface = FilledBitmap(12, 4, kGrey);
-        surface->Surface().DrawGraphic(0, 0, image.get());
+        auto surface = Drawn(*image);
         ASSERT_NE(image->ActivePainter(), nullptr);
         EXPECT_GT(ThreadCount(), threads);
         const auto before = Clock::now();
@@ -327,8 +323,7 @@ TEST(GifPainter, DestroyingAnImageWhosePainterIsDrawingLeavesNoThread) {
         auto image = Strip(3, 0);
         image->PaintOptions |= poLoopForever;
         image->AnimationSpeedPercent = 1000000;
-        auto surface = FilledBitmap(12, 4, kGrey);
-        surface->Surface().DrawGraphic(0, 0, image.get());
+        auto surface = Drawn(*image);
         for (int i = 0; i < round; ++i) RunPendingUiCalls();
     }
     EXPECT_EQ(ThreadCount(), threads);

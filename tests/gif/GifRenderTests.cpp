@@ -96,8 +96,7 @@ TEST(GifRender, TransparentPixelsShowTheSurfaceOnlyWithPoTransparent) {
     // The graphic's own Transparent flag changes nothing: the paint option decides.
     image->PaintOptions = kDefaultPaintOptions & ~poTransparent;
     image->SetTransparent(true);
-    auto surface = FilledBitmap(100, 100, kGrey);
-    surface->Surface().DrawGraphic(0, 0, image.get());
+    auto surface = Drawn(*image);
     EXPECT_EQ(surface->Surface().ReadPixel(11, 20), 0x000000);
 }
 
@@ -105,8 +104,7 @@ TEST(GifRender, ATransparentFrameWithoutTransparentPixelsHasNoMaskAndDrawsOpaque
     auto image = PlacedFrame(0, 1);  // transparent index 0, which no pixel uses
     TGIFSubImage& frame = image->Frames()[0];
     EXPECT_TRUE(frame.MaskPending());
-    auto surface = FilledBitmap(100, 100, kGrey);
-    surface->Surface().DrawGraphic(0, 0, image.get());
+    auto surface = Drawn(*image);
     EXPECT_FALSE(frame.MaskPending());
     EXPECT_EQ(frame.Mask(), nullptr);
     for (int y = 20; y < 40; ++y)
@@ -172,8 +170,7 @@ TEST(GifRender, PaletteDisplaysDrawFramesThroughThe216Colours) {
         for (int x = 48; x < 64; ++x) pixels[size_t(y) * 64 + size_t(x)] = (x + y) % 2 ? 1 : 2;
     AddFrame(image, {0, 0, 64, 64, pixels, -1, 0, 2});
     ASSERT_TRUE(image.DitherFrames());
-    auto surface = FilledBitmap(64, 64, 0x123456);
-    surface->Surface().DrawGraphic(0, 0, &image);
+    auto surface = Drawn(image, 0x123456);
 
     // The frame's palette begins with the cube, red slowest.
     std::vector<gdi::PALETTEENTRY> entries(kNetscapeColors);
@@ -283,8 +280,7 @@ TEST(GifRender, DrawingAgainCopiesTheCompositeWithoutASecondPainter) {
     const int threads = ThreadCount();
     {
         auto image = TwoFrames();
-        auto surface = FilledBitmap(20, 10, kGrey);
-        surface->Surface().DrawGraphic(0, 0, image.get());
+        auto surface = Drawn(*image);
         TGIFPainter* painter = image->ActivePainter();
         ASSERT_NE(painter, nullptr);
         EXPECT_EQ(image->PainterCount(), 1);
@@ -293,8 +289,7 @@ TEST(GifRender, DrawingAgainCopiesTheCompositeWithoutASecondPainter) {
 
         // Whatever the composite holds is what a second drawing shows.
         image->CompositeBitmap()->Surface().WritePixel(1, 1, 0x00FFFF);
-        auto again = FilledBitmap(20, 10, kGrey);
-        again->Surface().DrawGraphic(0, 0, image.get());
+        auto again = Drawn(*image);
         EXPECT_EQ(again->Surface().ReadPixel(1, 1), 0x00FFFF);
         EXPECT_EQ(again->Surface().ReadPixel(0, 0), 0x0000FF);
         EXPECT_EQ(image->ActivePainter(), painter);
@@ -305,8 +300,7 @@ TEST(GifRender, DrawingAgainCopiesTheCompositeWithoutASecondPainter) {
 
 TEST(GifRender, ResizingOrRepalettingStopsThePainterOfTheComposite) {
     auto image = TwoFrames();
-    auto surface = FilledBitmap(20, 10, kGrey);
-    surface->Surface().DrawGraphic(0, 0, image.get());
+    auto surface = Drawn(*image);
     ASSERT_NE(image->ActivePainter(), nullptr);
     EXPECT_EQ(MessageOf([&] { image->SetWidth(9); }), "Image width too small for contained frames");
     image->SetWidth(30);
