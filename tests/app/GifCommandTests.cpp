@@ -1,7 +1,5 @@
 // "Cargar GIF" on GIF files that the tests build through the GIF object model, and GIF
 // pictures opened and saved with the "Archivos" commands.
-#include <dirent.h>
-
 #include <fstream>
 
 #include "formats/gif/GifImage.h"
@@ -52,13 +50,7 @@ void WriteGif(const std::string& path, int width, int height, const std::vector<
 
 // The threads of this process just now.
 int ThreadCount() {
-    int count = 0;
-    if (DIR* tasks = ::opendir("/proc/self/task")) {
-        while (const dirent* entry = ::readdir(tasks))
-            if (entry->d_name[0] != '.') ++count;
-        ::closedir(tasks);
-    }
-    return count;
+    return int(std::distance(fs::directory_iterator("/proc/self/task"), fs::directory_iterator()));
 }
 
 class GifCommandTest : public FixedPathTest {

@@ -10,6 +10,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -150,10 +151,7 @@ class WorkbenchTest : public ::testing::Test {
     // A picture that is not a bitmap: an icon file (its directory alone).
     std::string SaveIcon(const std::string& name) {
         const std::string path = (dir / name).string();
-        FILE* f = std::fopen(path.c_str(), "wb");
-        const unsigned char header[6] = {0, 0, 1, 0, 0, 0};
-        std::fwrite(header, 1, sizeof header, f);
-        std::fclose(f);
+        std::ofstream(path, std::ios::binary).write("\0\0\1\0\0\0", 6);
         return path;
     }
 
