@@ -3,7 +3,6 @@
 
 #include "formats/gif/GifException.h"
 #include "formats/gif/GifImage.h"
-#include "formats/gif/GifLzwDecoder.h"
 #include "formats/gif/GifLzwEncoder.h"
 #include "tests/gif/GifRenderSupport.h"
 
@@ -90,23 +89,6 @@ TEST(GifWriter, ColourMapsArePaddedToAPowerOfTwo) {
     Bytes partial;
     EXPECT_EQ(SaveError(image, &partial), "Color not in color table");
     EXPECT_GT(partial.size(), bytes.size() - 1);  // what came before stays written
-}
-
-TEST(GifWriter, InterlacedFramesWithoutLocalMapKeepTheirRowOrder) {
-    TGIFImage image;
-    AddColors(image.Header().GlobalColorMap(), 4);
-    TGIFSubImage& frame = AddFrame(image, {0, 0, 1, 3, {1, 2, 3}});
-    frame.FrameFlags = 0x40;
-    const Bytes bytes = Save(image);
-    const size_t descriptor = 13 + 12;
-    EXPECT_EQ(bytes[descriptor + 9], 0x40);
-    // Read the data as if it were not interlaced: rows come as 0, 2, 1.
-    Bytes stored(3, 0);
-    TGIFLZWDecoder decoder([](const char*) {});
-    TReadOnlyMemoryStream stream(bytes.data() + descriptor + 10, bytes.size() - descriptor - 10);
-    decoder.DecodePixels(stream, stored.data(), 1, 3, false, 0);
-    EXPECT_EQ(stored, Bytes({1, 3, 2}));
-    EXPECT_EQ(Load(bytes).image->Frames()[0].Pixels, Bytes({1, 2, 3}));
 }
 
 TEST(GifWriter, TheImageSeparatorIsAlwaysWritten) {
