@@ -4,6 +4,7 @@
 
 #include "formats/gif/GifImage.h"
 #include "tests/app/FixedPathFixture.h"
+#include "tests/gif/GifRenderSupport.h"
 
 using namespace vardel;
 using namespace vardel::test;
@@ -19,39 +20,21 @@ struct TTestFrame {
 };
 
 // A GIF with one solid-coloured frame per entry; with `loop`, the first frame carries
-// a loop block that repeats for ever, and every frame waits one hundredth.
+// a loop block that repeats for ever, and every frame waits one hundredth and is
+// left in place.
 void WriteGif(const std::string& path, int width, int height, const std::vector<TTestFrame>& frames,
               bool loop = false) {
     TGIFImage gif;
-    gif.Header().ScreenWidth = static_cast<uint16_t>(width);
-    gif.Header().ScreenHeight = static_cast<uint16_t>(height);
-    for (const TGIFColor& c :
-         {TGIFColor{0, 0, 0}, TGIFColor{255, 0, 0}, TGIFColor{0, 255, 0}, TGIFColor{0, 0, 255}})
-        gif.Header().GlobalColorMap().Add(c);
+    giftest::SetScreen(gif, width, height, giftest::kFourColors);
     for (const TTestFrame& f : frames) {
-        auto& frame = gif.Frames().Add(std::make_unique<TGIFSubImage>(&gif));
-        frame.Left = static_cast<uint16_t>(f.left);
-        frame.Top = static_cast<uint16_t>(f.top);
-        frame.Width = static_cast<uint16_t>(f.width);
-        frame.Height = static_cast<uint16_t>(f.height);
-        frame.Pixels.assign(static_cast<size_t>(f.width) * f.height, f.index);
-        if (loop && gif.Frames().Count() == 1) {
-            auto block = std::make_unique<TGIFAppExtNSLoop>(frame);
-            block->LoopCount = 0;
-            frame.Extensions().Add(std::move(block));
-        }
-        auto control = std::make_unique<TGIFGraphicControlExtension>(frame);
-        control->Flags = 1 << 2;  // leave the frame in place
-        control->Delay = 1;
-        frame.Extensions().Add(std::move(control));
+        const std::vector<uint8_t> pixels(size_t(f.width) * size_t(f.height), f.index);
+        auto& frame = giftest::AddFrame(gif, {f.left, f.top, f.width, f.height, pixels, 1, 1});
+        if (loop && gif.Frames().Count() == 1) giftest::AddLoopBlock(frame, 0);
     }
     gif.SaveFile(path);
 }
 
-// The threads of this process just now.
-int ThreadCount() {
-    return int(std::distance(fs::directory_iterator("/proc/self/task"), fs::directory_iterator()));
-}
+using giftest::ThreadCount;
 
 class GifCommandTest : public FixedPathTest {
   protected:
