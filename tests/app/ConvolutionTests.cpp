@@ -72,8 +72,7 @@ TEST_F(WorkbenchTest, Convol2OnATwoPixelHighPictureWritesNothingAndStillShowsFor
     Form8->Image2->Picture().LoadFile(SaveIcon("second.ico"));
     PutPicture(*Form1->Image1, 4, 4, [](int, int) { return Rgb(90, 0, 0); });
     Form1->Convol21->Click();
-    EXPECT_EQ(messages,
-              std::vector<std::string>{"Can only modify an image if it contains a bitmap."});
+    EXPECT_EQ(messages, std::vector<std::string>{kNotABitmap});
 }
 
 TEST_F(WorkbenchTest, ConvolucionFiltersTheChosenFileInPlaceOverTheFixedViewArea) {

@@ -140,8 +140,7 @@ TEST_F(WorkbenchTest, AbrirImagenOfAJpegShowsJpegPicturesThatPixelCommandsRefuse
     EXPECT_EQ(SizeOf(*Form1->Image1), Size(40, 20));
 
     Form1->ComponenteRoja1->Click();
-    EXPECT_EQ(messages,
-              std::vector<std::string>{"Can only modify an image if it contains a bitmap."});
+    EXPECT_EQ(messages, std::vector<std::string>{kNotABitmap});
     EXPECT_EQ(Form1->Image1->Picture().Graphic(), main);
 
     // Saved under any name, the JPEG writes the bytes it was loaded from.

@@ -112,8 +112,7 @@ TEST_F(GifCommandTest, AbrirImagenOfAGifShowsGifPicturesThatPixelCommandsRefuseA
     EXPECT_EQ(Form1->Image1->Width(), 12);
 
     Form1->ComponenteVerde1->Click();
-    EXPECT_EQ(messages,
-              std::vector<std::string>{"Can only modify an image if it contains a bitmap."});
+    EXPECT_EQ(messages, std::vector<std::string>{kNotABitmap});
 
     // Saved under a .bmp name, the picture is still written as a GIF, with both frames.
     const std::string saved = (dir / "saved.bmp").string();

@@ -128,8 +128,7 @@ TEST_F(WorkbenchTest, BorrarHistogramaBeforeAnyPlotAndHistogramsOfPicturesThatAr
 
     Form1->Image1->Picture().LoadFile(SaveIcon("picture.ico"));
     Form1->HistogramaRojo1->Click();
-    EXPECT_EQ(messages,
-              std::vector<std::string>{"Can only modify an image if it contains a bitmap."});
+    EXPECT_EQ(messages, std::vector<std::string>{kNotABitmap});
     EXPECT_FALSE(Form3->Showing());
     EXPECT_EQ(Form3->Image2->Picture().Graphic(), nullptr);
 

@@ -63,8 +63,7 @@ TEST_F(WorkbenchTest, PixelCommandsOnAnEmptyViewOrOnAPictureThatIsNoBitmap) {
     AnswerModal();
     Form1->Umbral1->Click();
     Form1->Contraste1->Click();
-    EXPECT_EQ(messages,
-              std::vector<std::string>(5, "Can only modify an image if it contains a bitmap."));
+    EXPECT_EQ(messages, std::vector<std::string>(5, kNotABitmap));
     EXPECT_STREQ(Form1->Image1->Picture().Graphic()->ClassName().data(), "TIcon");
 }
 

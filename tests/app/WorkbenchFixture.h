@@ -32,6 +32,9 @@
 
 namespace vardel::test {
 
+// What the pixel commands say about a picture that is not a bitmap.
+inline const std::string kNotABitmap = "Can only modify an image if it contains a bitmap.";
+
 constexpr TColor Rgb(int r, int g, int b) {
     return r | (g << 8) | (b << 16);
 }
