@@ -8,16 +8,6 @@ using namespace vardel;
 using namespace vardel::test;
 namespace fs = std::filesystem;
 
-namespace {
-std::string FirstBytes(const fs::path& path, size_t n) {
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes(n, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(n));
-    bytes.resize(static_cast<size_t>(in.gcount()));
-    return bytes;
-}
-}  // namespace
-
 TEST_F(WorkbenchTest, CancellingTheDialogsChangesNothing) {
     fileAnswers = {std::nullopt, std::nullopt};
     Form1->SalvarImagen1->Click();

@@ -100,9 +100,7 @@ TEST_F(FixedPathTest, CargarTiffWithoutItsFileLeavesAnEmptyTiffAndShowsForm7) {
     EXPECT_TRUE(messages.empty());
     EXPECT_TRUE(dialogs.empty());
     ASSERT_TRUE(fs::exists(drive / "saturn.tif"));
-    std::ifstream in(drive / "saturn.tif", std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_EQ(bytes, std::string("II*\0\0\0\0\0", 8));
+    EXPECT_EQ(FirstBytes(drive / "saturn.tif", 100), std::string("II*\0\0\0\0\0", 8));
 
     // The empty file decodes nothing: a picture already there stays as it was.
     PutGreyTiff(5, 5, [](int x, int) { return static_cast<uint8_t>(x * 50); });

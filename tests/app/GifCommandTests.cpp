@@ -118,10 +118,7 @@ TEST_F(GifCommandTest, AbrirImagenOfAGifShowsGifPicturesThatPixelCommandsRefuseA
     const std::string saved = (dir / "saved.bmp").string();
     fileAnswers.push_back(saved);
     Form1->SalvarImagen2->Click();
-    std::ifstream in(saved, std::ios::binary);
-    std::string magic(6, '\0');
-    in.read(magic.data(), 6);
-    EXPECT_EQ(magic, "GIF89a");
+    EXPECT_EQ(FirstBytes(saved, 6), "GIF89a");
     TGIFImage reread;
     reread.LoadFile(saved);
     ASSERT_EQ(reread.Frames().Count(), 2);

@@ -88,6 +88,15 @@ Size ClientSizeOf(T& control) {
     return {control.ClientWidth(), control.ClientHeight()};
 }
 
+// The first n bytes of a file (fewer when it is shorter).
+inline std::string FirstBytes(const std::filesystem::path& path, size_t n) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes(n, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(n));
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    return bytes;
+}
+
 inline void SendMouseMove(TForm& form, int x, int y, Qt::MouseButtons buttons = Qt::NoButton) {
     QWidget* client = form.ClientWidget();
     QMouseEvent event(QEvent::MouseMove, QPointF(x, y), QPointF(client->mapToGlobal(QPoint(x, y))),
