@@ -6,7 +6,6 @@
 #include <chrono>
 #include <thread>
 
-#include "formats/gif/GifException.h"
 #include "formats/gif/GifPainter.h"
 #include "platform/ui/UiThread.h"
 #include "tests/gif/GifRenderSupport.h"

@@ -2,12 +2,10 @@
 // dithered path of palette displays, palettes and their errors, the composite.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <set>
 
 #include "formats/gif/GifDIBWriter.h"
 #include "formats/gif/GifDither.h"
-#include "formats/gif/GifException.h"
 #include "formats/gif/GifModule.h"
 #include "formats/gif/GifPainter.h"
 #include "graphics/Picture.h"

@@ -257,16 +257,15 @@ TEST(GifStream, ProgressIsReportedForEveryFrame) {
     };
     TReadOnlyMemoryStream stream(file.data(), file.size());
     image.LoadStream(stream);
-    ASSERT_EQ(reports.size(), 4u);
+    TObject* img = &image;
     TObject* list = &image.Frames();
-    EXPECT_EQ(reports[0], std::make_tuple(static_cast<TObject*>(&image), TProgressStage::psStarting,
-                                          0, false, std::string("Loading...")));
-    EXPECT_EQ(std::get<0>(reports[1]), list);
-    EXPECT_EQ(std::get<1>(reports[1]), TProgressStage::psRunning);
-    EXPECT_EQ(std::get<2>(reports[1]), int((file.size() - 16) * 100 / file.size()));
-    EXPECT_EQ(std::get<2>(reports[2]), int((file.size() - 1) * 100 / file.size()));
-    EXPECT_EQ(reports[3], std::make_tuple(static_cast<TObject*>(&image), TProgressStage::psEnding,
-                                          100, true, std::string("Loading...")));
+    const int size = static_cast<int>(file.size());
+    using S = TProgressStage;
+    EXPECT_EQ(reports, (std::vector<std::tuple<TObject*, TProgressStage, int, bool, std::string>>{
+                           {img, S::psStarting, 0, false, "Loading..."},
+                           {list, S::psRunning, (size - 16) * 100 / size, false, "Loading..."},
+                           {list, S::psRunning, (size - 1) * 100 / size, false, "Loading..."},
+                           {img, S::psEnding, 100, true, "Loading..."}}));
 
     reports.clear();
     const Bytes bad = TByteBuilder().Text("NOTAGIF").Get();

@@ -1,7 +1,6 @@
 // Writing GIF streams: byte-exact cases and the LZW encoder's table handling.
 #include <gtest/gtest.h>
 
-#include "formats/gif/GifException.h"
 #include "formats/gif/GifImage.h"
 #include "formats/gif/GifLzwEncoder.h"
 #include "tests/gif/GifRenderSupport.h"
