@@ -8,16 +8,6 @@ using namespace vardel;
 using namespace vardel::test;
 namespace fs = std::filesystem;
 
-namespace {
-std::string FirstBytes(const fs::path& path, size_t n) {
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes(n, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(n));
-    bytes.resize(static_cast<size_t>(in.gcount()));
-    return bytes;
-}
-}  // namespace
-
 TEST_F(WorkbenchTest, CancellingTheDialogsChangesNothing) {
     fileAnswers = {std::nullopt, std::nullopt};
     Form1->SalvarImagen1->Click();
@@ -50,10 +40,8 @@ TEST_F(WorkbenchTest, AbrirImagenLoadsBothViewsAndShowsForm8Modally) {
     EXPECT_EQ(modalShown, std::vector<TForm*>{Form8});
     EXPECT_FALSE(Form8->Showing());
     // The main view and window follow the picture; the second view keeps its size.
-    EXPECT_EQ(Form1->Image1->Width(), 200);
-    EXPECT_EQ(Form1->Image1->Height(), 100);
-    EXPECT_EQ(Form1->ClientWidth(), 200);
-    EXPECT_EQ(Form1->ClientHeight(), 100);
+    EXPECT_EQ(SizeOf(*Form1->Image1), Size(200, 100));
+    EXPECT_EQ(ClientSizeOf(*Form1), Size(200, 100));
     EXPECT_EQ(form8Width, 577);
     EXPECT_EQ(pictureWidth, 200);
     // Two pictures: a change to one does not show in the other.
@@ -114,8 +102,7 @@ TEST_F(WorkbenchTest, SalvarImagenWritesTheHeldKindWhateverTheNameAndNeverAsks) 
     const std::string copy = (dir / "copy.bmp").string();
     fs::copy_file(dir / "out.jpg", copy);
     reread.LoadFile(copy);
-    EXPECT_EQ(reread.Width(), 721);
-    EXPECT_EQ(reread.Height(), 321);
+    EXPECT_EQ(SizeOf(reread), Size(721, 321));
 
     fileAnswers.push_back((dir / "no-such-folder" / "x.bmp").string());
     Form1->SalvarImagen2->Click();
@@ -140,12 +127,10 @@ TEST_F(WorkbenchTest, AbrirImagenOfAJpegShowsJpegPicturesThatPixelCommandsRefuse
     EXPECT_NE(dynamic_cast<TJPEGImage*>(main), nullptr);
     EXPECT_NE(dynamic_cast<TJPEGImage*>(second), nullptr);
     EXPECT_NE(main, second);
-    EXPECT_EQ(Form1->Image1->Width(), 40);
-    EXPECT_EQ(Form1->Image1->Height(), 20);
+    EXPECT_EQ(SizeOf(*Form1->Image1), Size(40, 20));
 
     Form1->ComponenteRoja1->Click();
-    EXPECT_EQ(messages,
-              std::vector<std::string>{"Can only modify an image if it contains a bitmap."});
+    EXPECT_EQ(messages, std::vector<std::string>{kNotABitmap});
     EXPECT_EQ(Form1->Image1->Picture().Graphic(), main);
 
     // Saved under any name, the JPEG writes the bytes it was loaded from.

@@ -1,11 +1,10 @@
 // "Cargar GIF" on GIF files that the tests build through the GIF object model, and GIF
 // pictures opened and saved with the "Archivos" commands.
-#include <dirent.h>
-
 #include <fstream>
 
 #include "formats/gif/GifImage.h"
 #include "tests/app/FixedPathFixture.h"
+#include "tests/gif/GifRenderSupport.h"
 
 using namespace vardel;
 using namespace vardel::test;
@@ -21,45 +20,21 @@ struct TTestFrame {
 };
 
 // A GIF with one solid-coloured frame per entry; with `loop`, the first frame carries
-// a loop block that repeats for ever, and every frame waits one hundredth.
+// a loop block that repeats for ever, and every frame waits one hundredth and is
+// left in place.
 void WriteGif(const std::string& path, int width, int height, const std::vector<TTestFrame>& frames,
               bool loop = false) {
     TGIFImage gif;
-    gif.Header().ScreenWidth = static_cast<uint16_t>(width);
-    gif.Header().ScreenHeight = static_cast<uint16_t>(height);
-    for (const TGIFColor& c :
-         {TGIFColor{0, 0, 0}, TGIFColor{255, 0, 0}, TGIFColor{0, 255, 0}, TGIFColor{0, 0, 255}})
-        gif.Header().GlobalColorMap().Add(c);
+    giftest::SetScreen(gif, width, height, giftest::kFourColors);
     for (const TTestFrame& f : frames) {
-        auto& frame = gif.Frames().Add(std::make_unique<TGIFSubImage>(&gif));
-        frame.Left = static_cast<uint16_t>(f.left);
-        frame.Top = static_cast<uint16_t>(f.top);
-        frame.Width = static_cast<uint16_t>(f.width);
-        frame.Height = static_cast<uint16_t>(f.height);
-        frame.Pixels.assign(static_cast<size_t>(f.width) * f.height, f.index);
-        if (loop && gif.Frames().Count() == 1) {
-            auto block = std::make_unique<TGIFAppExtNSLoop>(frame);
-            block->LoopCount = 0;
-            frame.Extensions().Add(std::move(block));
-        }
-        auto control = std::make_unique<TGIFGraphicControlExtension>(frame);
-        control->Flags = 1 << 2;  // leave the frame in place
-        control->Delay = 1;
-        frame.Extensions().Add(std::move(control));
+        const std::vector<uint8_t> pixels(size_t(f.width) * size_t(f.height), f.index);
+        auto& frame = giftest::AddFrame(gif, {f.left, f.top, f.width, f.height, pixels, 1, 1});
+        if (loop && gif.Frames().Count() == 1) giftest::AddLoopBlock(frame, 0);
     }
     gif.SaveFile(path);
 }
 
-// The threads of this process just now.
-int ThreadCount() {
-    int count = 0;
-    if (DIR* tasks = ::opendir("/proc/self/task")) {
-        while (const dirent* entry = ::readdir(tasks))
-            if (entry->d_name[0] != '.') ++count;
-        ::closedir(tasks);
-    }
-    return count;
-}
+using giftest::ThreadCount;
 
 class GifCommandTest : public FixedPathTest {
   protected:
@@ -78,14 +53,12 @@ TEST_F(GifCommandTest, CargarGifDrawsOntoAWhiteBitmapOfTheViewsSizeTheFirstTime)
     EXPECT_TRUE(Form7->Showing());
     TBitmap* bitmap = HeldBitmap(*Form7->Image7);
     ASSERT_NE(bitmap, nullptr);
-    EXPECT_EQ(bitmap->Width(), 801);
-    EXPECT_EQ(bitmap->Height(), 433);
+    EXPECT_EQ(SizeOf(*bitmap), Size(801, 433));
     EXPECT_EQ(PixelOf(*Form7->Image7, 0, 0), Rgb(255, 0, 0));
     EXPECT_EQ(PixelOf(*Form7->Image7, 29, 19), Rgb(255, 0, 0));
     EXPECT_EQ(PixelOf(*Form7->Image7, 30, 5), Rgb(255, 255, 255));
     EXPECT_EQ(PixelOf(*Form7->Image7, 800, 432), Rgb(255, 255, 255));
-    EXPECT_EQ(Form7->ClientWidth(), 801);
-    EXPECT_EQ(Form7->ClientHeight(), 433);
+    EXPECT_EQ(ClientSizeOf(*Form7), Size(801, 433));
     EXPECT_EQ(Form1->Image1->Picture().Graphic(), nullptr);
 }
 
@@ -95,8 +68,7 @@ TEST_F(GifCommandTest, CargarGifAndCargarTiffOneAfterTheOther) {
     Form1->CargarTiff1->Click();
     PutGif(30, 20, {{0, 0, 30, 20, kRed}});
     Form1->CargarGIF1->Click();
-    EXPECT_EQ(HeldBitmap(*Form7->Image7)->Width(), 50);
-    EXPECT_EQ(HeldBitmap(*Form7->Image7)->Height(), 40);
+    EXPECT_EQ(SizeOf(*HeldBitmap(*Form7->Image7)), Size(50, 40));
     EXPECT_EQ(PixelOf(*Form7->Image7, 5, 5), Rgb(255, 0, 0));
     EXPECT_EQ(PixelOf(*Form7->Image7, 40, 30), 0x010101 * 77);
 
@@ -140,17 +112,13 @@ TEST_F(GifCommandTest, AbrirImagenOfAGifShowsGifPicturesThatPixelCommandsRefuseA
     EXPECT_EQ(Form1->Image1->Width(), 12);
 
     Form1->ComponenteVerde1->Click();
-    EXPECT_EQ(messages,
-              std::vector<std::string>{"Can only modify an image if it contains a bitmap."});
+    EXPECT_EQ(messages, std::vector<std::string>{kNotABitmap});
 
     // Saved under a .bmp name, the picture is still written as a GIF, with both frames.
     const std::string saved = (dir / "saved.bmp").string();
     fileAnswers.push_back(saved);
     Form1->SalvarImagen2->Click();
-    std::ifstream in(saved, std::ios::binary);
-    std::string magic(6, '\0');
-    in.read(magic.data(), 6);
-    EXPECT_EQ(magic, "GIF89a");
+    EXPECT_EQ(FirstBytes(saved, 6), "GIF89a");
     TGIFImage reread;
     reread.LoadFile(saved);
     ASSERT_EQ(reread.Frames().Count(), 2);

@@ -32,8 +32,7 @@ TEST_F(WorkbenchTest, TheGreyHistogramDrawsAxesAndRedBarsOfTheBlueCounts) {
     Form1->HistogramaGris1->Click();
     EXPECT_TRUE(Form3->Showing());
     ASSERT_NE(HeldBitmap(*Form3->Image2), nullptr);
-    EXPECT_EQ(HeldBitmap(*Form3->Image2)->Width(), 505);
-    EXPECT_EQ(HeldBitmap(*Form3->Image2)->Height(), 465);
+    EXPECT_EQ(SizeOf(*HeldBitmap(*Form3->Image2)), Size(505, 465));
     // The axes: column 50 from row 400 up to 120, row 400 from column 50 to 350.
     EXPECT_EQ(RowsOf(50, kBlack), Range(120, 400));
     for (int x = 50; x <= 350; ++x) EXPECT_EQ(Plot(x, 400), kBlack) << x;
@@ -129,8 +128,7 @@ TEST_F(WorkbenchTest, BorrarHistogramaBeforeAnyPlotAndHistogramsOfPicturesThatAr
 
     Form1->Image1->Picture().LoadFile(SaveIcon("picture.ico"));
     Form1->HistogramaRojo1->Click();
-    EXPECT_EQ(messages,
-              std::vector<std::string>{"Can only modify an image if it contains a bitmap."});
+    EXPECT_EQ(messages, std::vector<std::string>{kNotABitmap});
     EXPECT_FALSE(Form3->Showing());
     EXPECT_EQ(Form3->Image2->Picture().Graphic(), nullptr);
 

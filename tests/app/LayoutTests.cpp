@@ -1,8 +1,8 @@
 #include <QAction>
 #include <QContextMenuEvent>
-#include <QLineEdit>
 #include <QMenu>
-#include <QPushButton>
+
+#include <tuple>
 
 #include "app/Unit4.h"
 #include "app/Unit6.h"
@@ -16,17 +16,11 @@ using namespace vardel::test;
 namespace {
 constexpr int kFrameWidth = 2 * kFrameBorder;
 
-struct Bounds {
-    int left, top, width, height;
-};
-Bounds BoundsOf(const TControl& c) {
+// Left, top, width and height.
+using Bounds = std::tuple<int, int, int, int>;
+template <class T>
+Bounds BoundsOf(const T& c) {
     return {c.Left(), c.Top(), c.Width(), c.Height()};
-}
-bool operator==(const Bounds& a, const Bounds& b) {
-    return a.left == b.left && a.top == b.top && a.width == b.width && a.height == b.height;
-}
-std::ostream& operator<<(std::ostream& out, const Bounds& b) {
-    return out << b.left << "," << b.top << " " << b.width << "x" << b.height;
 }
 
 std::vector<std::string> Captions(TMenuItem& item) {
@@ -60,23 +54,16 @@ TEST_F(WorkbenchTest, TheNineWindowsAreMadeHiddenInTheirOrderWithTheirLayouts) {
     EXPECT_EQ(Form1->Left(), 290);
     EXPECT_EQ(Form1->Top(), 173);
     EXPECT_EQ(Form1->Width(), 721 + kFrameWidth);
-    EXPECT_EQ(Form1->ClientWidth(), 721);
-    EXPECT_EQ(Form1->ClientHeight(), 321);
+    EXPECT_EQ(ClientSizeOf(*Form1), Size(721, 321));
     EXPECT_EQ(Form1->ClientWidget()->size(), QSize(721, 321));
-    EXPECT_EQ(Form2->Left(), 431);
-    EXPECT_EQ(Form2->Top(), 267);
-    EXPECT_EQ(Form2->Width(), 314);
-    EXPECT_EQ(Form2->Height(), 194);
-    EXPECT_EQ(Form3->Width(), 539);
-    EXPECT_EQ(Form3->Height(), 517);
+    EXPECT_EQ(BoundsOf(*Form2), (Bounds{431, 267, 314, 194}));
+    EXPECT_EQ(SizeOf(*Form3), Size(539, 517));
     EXPECT_EQ(Form4->Width(), 870);
     EXPECT_EQ(ParContraste->Left(), 279);
     EXPECT_EQ(ParContraste->Height(), 505);
     EXPECT_EQ(Form6->Width(), 696);
-    EXPECT_EQ(Form7->ClientWidth(), 801);
-    EXPECT_EQ(Form7->ClientHeight(), 433);
-    EXPECT_EQ(Form8->Width(), 635);
-    EXPECT_EQ(Form8->Height(), 407);
+    EXPECT_EQ(ClientSizeOf(*Form7), Size(801, 433));
+    EXPECT_EQ(SizeOf(*Form8), Size(635, 407));
     EXPECT_EQ(Form9->Width(), 870);
 
     TImage& image1 = *Form1->Image1;

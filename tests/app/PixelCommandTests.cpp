@@ -53,8 +53,7 @@ TEST_F(WorkbenchTest, PixelCommandsOnAnEmptyViewOrOnAPictureThatIsNoBitmap) {
     // An empty main view gets a white bitmap of its size first.
     Form1->ComponenteRoja1->Click();
     ASSERT_NE(HeldBitmap(*Form1->Image1), nullptr);
-    EXPECT_EQ(HeldBitmap(*Form1->Image1)->Width(), 721);
-    EXPECT_EQ(HeldBitmap(*Form1->Image1)->Height(), 321);
+    EXPECT_EQ(SizeOf(*HeldBitmap(*Form1->Image1)), Size(721, 321));
     EXPECT_EQ(PixelOf(*Form1->Image1, 0, 0), 0xFFFFFF);
     EXPECT_EQ(PixelOf(*Form1->Image1, 720, 320), 0xFFFFFF);
 
@@ -64,50 +63,41 @@ TEST_F(WorkbenchTest, PixelCommandsOnAnEmptyViewOrOnAPictureThatIsNoBitmap) {
     AnswerModal();
     Form1->Umbral1->Click();
     Form1->Contraste1->Click();
-    EXPECT_EQ(messages,
-              std::vector<std::string>(5, "Can only modify an image if it contains a bitmap."));
+    EXPECT_EQ(messages, std::vector<std::string>(5, kNotABitmap));
     EXPECT_STREQ(Form1->Image1->Picture().Graphic()->ClassName().data(), "TIcon");
 }
 
 TEST_F(WorkbenchTest, ThresholdComparesTheBlueChannelWithTheDialogsValue) {
     const std::vector<TColor> row = {Rgb(0, 0, 51), Rgb(255, 255, 50), Rgb(0, 0, 0), Rgb(7, 7, 255),
                                      Rgb(9, 9, 8)};
-    auto put = [&] {
+    // The picture after the dialog's texts (none: its default).
+    auto threshold = [&](std::vector<std::optional<std::string>> texts) {
         PutPicture(*Form1->Image1, 5, 1, [&](int x, int) { return row[size_t(x)]; });
+        AnswerModal(texts);
+        Form1->Umbral1->Click();
+        return PixelsOf(*Form1->Image1);
     };
+    using Row = std::vector<TColor>;
     const TColor W = 0xFFFFFF, B = 0;
 
-    put();
-    AnswerModal();
-    Form1->Umbral1->Click();
+    EXPECT_EQ(threshold({}), (Row{W, B, B, W, B}));
     EXPECT_EQ(modalShown, std::vector<TForm*>{Form2});
     EXPECT_FALSE(Form2->Showing());
-    EXPECT_EQ(PixelsOf(*Form1->Image1), (std::vector<TColor>{W, B, B, W, B}));
     // Running it again with the same value changes nothing more.
     Form1->Umbral1->Click();
-    EXPECT_EQ(PixelsOf(*Form1->Image1), (std::vector<TColor>{W, B, B, W, B}));
-
-    for (const auto& [text, expected] :
-         std::vector<std::pair<std::string, std::vector<TColor>>>{{"-1", {W, W, W, W, W}},
-                                                                  {"255", {B, B, B, B, B}},
-                                                                  {"300", {B, B, B, B, B}},
-                                                                  {" 7", {W, W, B, W, W}},
-                                                                  {"$32", {W, B, B, W, B}}}) {
-        put();
-        AnswerModal({text});
-        Form1->Umbral1->Click();
-        EXPECT_EQ(PixelsOf(*Form1->Image1), expected) << text;
-    }
+    EXPECT_EQ(PixelsOf(*Form1->Image1), (Row{W, B, B, W, B}));
+    EXPECT_EQ(threshold({"-1"}), (Row{W, W, W, W, W}));
+    EXPECT_EQ(threshold({"255"}), (Row{B, B, B, B, B}));
+    EXPECT_EQ(threshold({"300"}), (Row{B, B, B, B, B}));
+    EXPECT_EQ(threshold({" 7"}), (Row{W, W, B, W, W}));
+    EXPECT_EQ(threshold({"$32"}), (Row{W, B, B, W, B}));
     EXPECT_TRUE(messages.empty());
 
     // Bad texts stop the command after the dialog; the text stays in the field.
     for (const std::string bad : {"7 ", "", "abc", "2147483648"}) {
-        put();
-        AnswerModal({bad});
-        Form1->Umbral1->Click();
+        EXPECT_EQ(threshold({bad}), row);
         ASSERT_FALSE(messages.empty());
         EXPECT_EQ(messages.back(), "'" + bad + "' is not a valid integer value.");
-        EXPECT_EQ(PixelsOf(*Form1->Image1), row);
         EXPECT_EQ(Form2->Edit1->Text(), bad);
     }
 }
@@ -135,48 +125,27 @@ TEST_F(WorkbenchTest, TheThresholdDialogRunsModallyAndEitherWayOfClosingItApplie
 
 TEST_F(WorkbenchTest, ContrastLooksTheBlueChannelUpInTheTable) {
     const std::vector<int> blues = {0, 10, 11, 100, 199, 200, 255};
-    auto put = [&] {
+    // The blue values after the dialog's texts (none: its defaults).
+    auto contrast = [&](std::vector<std::optional<std::string>> texts) {
         PutPicture(*Form1->Image1, int(blues.size()), 1,
                    [&](int x, int) { return Rgb(200, 3, blues[size_t(x)]); });
-    };
-    auto greys = [](std::vector<int> values) {
-        std::vector<TColor> out;
-        for (int v : values) out.push_back(v * 0x10101);
+        AnswerModal(texts);
+        Form1->Contraste1->Click();
+        std::vector<int> out;
+        for (TColor c : PixelsOf(*Form1->Image1)) {
+            EXPECT_EQ(c, (c & 0xFF) * 0x10101);  // grey
+            out.push_back(c & 0xFF);
+        }
         return out;
     };
-    put();
-    AnswerModal();
-    Form1->Contraste1->Click();
+    EXPECT_EQ(contrast({}), (std::vector<int>{20, 20, 21, 131, 254, 255, 255}));
     EXPECT_EQ(modalShown, std::vector<TForm*>{ParContraste});
-    EXPECT_EQ(PixelsOf(*Form1->Image1), greys({20, 20, 21, 131, 254, 255, 255}));
-
-    put();
-    AnswerModal({"0", "255", "0"});
-    Form1->Contraste1->Click();
-    EXPECT_EQ(PixelsOf(*Form1->Image1), greys({0, 10, 11, 100, 199, 200, 255}));
-
-    // Minimum above maximum: below the maximum the base, from it up white.
-    put();
-    AnswerModal({"150", "100", "20"});
-    Form1->Contraste1->Click();
-    EXPECT_EQ(PixelsOf(*Form1->Image1), greys({20, 20, 20, 255, 255, 255, 255}));
-
+    // The fields in order (the table itself has tests of its own). Minimum above
+    // maximum: below the maximum the base, from it up white.
+    EXPECT_EQ(contrast({"150", "100", "20"}), (std::vector<int>{20, 20, 20, 255, 255, 255, 255}));
     // The grey is the low byte of the table's entry.
-    put();
-    AnswerModal({"10", "200", "300"});
-    Form1->Contraste1->Click();
-    EXPECT_EQ(PixelOf(*Form1->Image1, 0, 0), 44 * 0x10101);
-    put();
-    AnswerModal({"10", "200", "-10"});
-    Form1->Contraste1->Click();
-    EXPECT_EQ(PixelOf(*Form1->Image1, 0, 0), 246 * 0x10101);
-
-    // Limits outside 0 to 255 keep the slope for the values in range.
-    put();
-    AnswerModal({"-50", "400", "0"});
-    Form1->Contraste1->Click();
-    EXPECT_EQ(PixelOf(*Form1->Image1, 0, 0), 28 * 0x10101);   // 255 / 450 × 50 = 28.3
-    EXPECT_EQ(PixelOf(*Form1->Image1, 6, 0), 173 * 0x10101);  // 255 / 450 × 305 = 172.8
+    EXPECT_EQ(contrast({"10", "200", "300"})[0], 44);
+    EXPECT_EQ(contrast({"10", "200", "-10"})[0], 246);
     EXPECT_TRUE(messages.empty());
 }
 

@@ -10,10 +10,12 @@
 
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/Dorsk.h"
@@ -29,6 +31,9 @@
 #include "platform/ui/qt/StdControls.h"
 
 namespace vardel::test {
+
+// What the pixel commands say about a picture that is not a bitmap.
+inline const std::string kNotABitmap = "Can only modify an image if it contains a bitmap.";
 
 constexpr TColor Rgb(int r, int g, int b) {
     return r | (g << 8) | (b << 16);
@@ -70,6 +75,26 @@ inline std::vector<TColor> PixelsOf(TImage& view) {
         for (int x = 0; x < bitmap->Width(); ++x)
             pixels.push_back(bitmap->Surface().ReadPixel(x, y));
     return pixels;
+}
+
+// Width and height of a control, bitmap or picture, or of a form's client area.
+using Size = std::pair<int, int>;
+template <class T>
+Size SizeOf(T& item) {
+    return {item.Width(), item.Height()};
+}
+template <class T>
+Size ClientSizeOf(T& control) {
+    return {control.ClientWidth(), control.ClientHeight()};
+}
+
+// The first n bytes of a file (fewer when it is shorter).
+inline std::string FirstBytes(const std::filesystem::path& path, size_t n) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes(n, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(n));
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    return bytes;
 }
 
 inline void SendMouseMove(TForm& form, int x, int y, Qt::MouseButtons buttons = Qt::NoButton) {
@@ -138,10 +163,7 @@ class WorkbenchTest : public ::testing::Test {
     // A picture that is not a bitmap: an icon file (its directory alone).
     std::string SaveIcon(const std::string& name) {
         const std::string path = (dir / name).string();
-        FILE* f = std::fopen(path.c_str(), "wb");
-        const unsigned char header[6] = {0, 0, 1, 0, 0, 0};
-        std::fwrite(header, 1, sizeof header, f);
-        std::fclose(f);
+        std::ofstream(path, std::ios::binary).write("\0\0\1\0\0\0", 6);
         return path;
     }
 

@@ -14,7 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kDataDir = std::string(VARDEL_SOURCE_DIR) + "/tests/data/gif";
 const char* const kConvert = "/usr/bin/convert";
 constexpr TColor kUnderlay = 0xFF00FF;  // in none of the files' maps
 

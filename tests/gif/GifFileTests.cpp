@@ -10,15 +10,13 @@
 #include "formats/gif/GifImage.h"
 #include "formats/gif/GifModule.h"
 #include "graphics/Picture.h"
-#include "tests/gif/GifTestSupport.h"
+#include "tests/gif/GifRenderSupport.h"
 #include "tools/cli/Commands.h"
 
 namespace vardel::giftest {
 namespace {
 
 namespace fs = std::filesystem;
-
-const std::string kDataDir = std::string(VARDEL_SOURCE_DIR) + "/tests/data/gif";
 
 // Every frame that has an image holds exactly its width x height indices.
 void ExpectConsistent(const TGIFImage& image) {
@@ -135,13 +133,8 @@ TEST(GifFiles, TheCompanionDescribesFramesAndLoop) {
 
 TEST(GifFiles, ScreenSizeCannotShrinkBelowAFrame) {
     TGIFImage image;
-    image.Header().ScreenWidth = 20;
-    image.Header().ScreenHeight = 10;
-    TGIFSubImage& frame = image.Frames().Add(std::make_unique<TGIFSubImage>(&image));
-    frame.Left = 3;
-    frame.Top = 2;
-    frame.Width = 12;  // ends at 15 x 9
-    frame.Height = 7;
+    SetScreen(image, 20, 10, {});
+    AddFrame(image, {3, 2, 12, 7});  // ends at 15 x 9
     int changes = 0;
     image.OnModified = [&](TGraphic*) { ++changes; };
     EXPECT_THROW(image.SetWidth(14), GIFException);

@@ -59,19 +59,6 @@ TEST(GifLzw, EndCodeBeforeAllPixelsKeepsTheFillValue) {
     EXPECT_EQ(r.position, static_cast<int64_t>(data.size()));
 }
 
-TEST(GifLzw, InterlacedRowsAreStoredInPassOrder) {
-    std::vector<int> values;
-    for (int k = 0; k < 10; ++k) values.push_back(k);
-    std::vector<TCode> codes = LiteralsAfterClear(4, values);
-    codes.push_back({17, 5});  // end
-    TDecoded r = Decode(PackCodes(4, codes), 1, 10, true);
-    // The k-th stored row lands on rows 0, 8, 4, 2, 6, 1, 3, 5, 7, 9.
-    EXPECT_EQ(r.pixels, Bytes({0, 5, 3, 6, 2, 7, 4, 8, 1, 9}));
-    // Height 3: rows 0, 2, 1.
-    EXPECT_EQ(Decode(PackCodes(2, {{4, 3}, {1, 3}, {2, 3}, {3, 3}, {5, 4}}), 1, 3, true).pixels,
-              Bytes({1, 3, 2}));
-}
-
 TEST(GifLzw, CodesAtAndBeyondTheNextFreeSlot) {
     // 1, then 6 (the slot being defined: "1 1"), then 6 again.
     EXPECT_EQ(Decode(PackCodes(2, {{4, 3}, {1, 3}, {6, 3}, {6, 3}, {5, 4}}), 5, 1).pixels,
@@ -120,12 +107,7 @@ TEST(GifLzw, TheFullTableKeepsTwelveBitCodesUntilAClear) {
     // giflib reads the same stream as a frame to the same indices.
     const Bytes file = TByteBuilder()
                            .Append(ScreenWith4Colors(static_cast<int>(count), 1))
-                           .U8(0x2C)
-                           .U16(0)
-                           .U16(0)
-                           .U16(count)
-                           .U16(1)
-                           .U8(0)
+                           .Descriptor(0, 0, count, 1)
                            .Append(data)
                            .U8(0x3B)
                            .Get();

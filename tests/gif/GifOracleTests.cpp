@@ -18,8 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kDataDir = std::string(VARDEL_SOURCE_DIR) + "/tests/data/gif";
-
 TEST(GifOracle, FilesOfIndependentEncodersReadLikeGiflib) {
     int files = 0;
     for (const auto& entry : fs::directory_iterator(kDataDir)) {
@@ -88,8 +86,13 @@ TEST(GifOracle, OurOutputReadsBackInGiflibAndInOurReader) {
         auto theirs = ReadWithGiflib(bytes);
         ASSERT_TRUE(theirs);
         ASSERT_EQ(theirs->frames.size(), static_cast<size_t>(image->Frames().Count()));
-        for (int f = 0; f < image->Frames().Count(); ++f)
-            EXPECT_EQ(theirs->frames[size_t(f)].pixels, image->Frames()[f].Pixels);
+        // Frames with a local map are written in order, whatever their flag says.
+        for (int f = 0; f < image->Frames().Count(); ++f) {
+            const TGIFSubImage& frame = image->Frames()[f];
+            EXPECT_EQ(theirs->frames[size_t(f)].pixels, frame.Pixels);
+            EXPECT_EQ(theirs->frames[size_t(f)].interlaced,
+                      frame.Interlaced() && frame.LocalColorMap().Count() == 0);
+        }
         TLoaded ours = Load(bytes);
         ASSERT_EQ(ours.error, "");
         EXPECT_TRUE(ours.warnings.empty());
@@ -162,39 +165,24 @@ TEST(GifOracle, PillowAndImageMagickReadWhatThePictureSaves) {
     ASSERT_TRUE(theirs);
     EXPECT_EQ(theirs->frames[0].pixels, pixels);
 
-    const auto pillow =
-        !havePillow ? std::nullopt
-                    : RunProgram("/usr/bin/python3 -c \"from PIL import Image; im = Image.open('" +
-                                 out + "'); print(im.mode, bytes(im.getdata()).hex())\"");
-    if (!havePillow) {
-        std::puts("python3-pil is not installed; Pillow's reading is not checked");
-    } else if (pillow) {
+    if (havePillow) {
+        const auto pillow =
+            RunProgram("/usr/bin/python3 -c \"from PIL import Image; im = Image.open('" + out +
+                       "'); print(im.mode, bytes(im.getdata()).hex())\"");
         std::string hex;
-        for (uint8_t p : pixels) {
-            char two[3];
-            std::snprintf(two, sizeof two, "%02x", p);
-            hex += two;
-        }
-        EXPECT_EQ(*pillow, "P " + hex + "\n");
+        for (uint8_t p : pixels) hex += {"0123456789abcdef"[p >> 4], "0123456789abcdef"[p & 15]};
+        EXPECT_EQ(pillow.value_or("Pillow could not read the file"), "P " + hex + "\n");
     } else {
-        ADD_FAILURE() << "Pillow could not read the file";
+        std::puts("python3-pil is not installed; Pillow's reading is not checked");
     }
-    const auto magick =
-        !haveMagick ? std::nullopt : RunProgram("/usr/bin/convert '" + out + "' -depth 8 rgb:-");
-    if (!haveMagick) {
-        std::puts("imagemagick is not installed; its reading is not checked");
-    } else if (magick) {
-        ASSERT_EQ(magick->size(), pixels.size() * 3);
+    if (haveMagick) {
+        const auto magick = RunProgram("/usr/bin/convert '" + out + "' -depth 8 rgb:-");
         // giflib's test map: entry i is (i, 255 - i, 7i).
-        for (size_t i = 0; i < pixels.size(); ++i) {
-            const uint8_t expected[3] = {pixels[i], uint8_t(255 - pixels[i]),
-                                         uint8_t(pixels[i] * 7)};
-            ASSERT_EQ(Bytes(magick->begin() + long(3 * i), magick->begin() + long(3 * i + 3)),
-                      Bytes(expected, expected + 3))
-                << "pixel " << i;
-        }
+        std::string rgb;
+        for (uint8_t p : pixels) rgb += {char(p), char(255 - p), char(p * 7)};
+        EXPECT_TRUE(magick == rgb) << "ImageMagick read otherwise, or could not read the file";
     } else {
-        ADD_FAILURE() << "ImageMagick could not read the file";
+        std::puts("imagemagick is not installed; its reading is not checked");
     }
     fs::remove_all(dir);
 }

@@ -6,7 +6,6 @@
 #include <chrono>
 #include <thread>
 
-#include "formats/gif/GifException.h"
 #include "formats/gif/GifPainter.h"
 #include "platform/ui/UiThread.h"
 #include "tests/gif/GifRenderSupport.h"
@@ -54,28 +53,37 @@ std::unique_ptr<TGIFImage> Strip(int frames, int delay = 5) {
     return image;
 }
 
+// An image on a clock that the test moves, with its painter's log.
+struct TPlay {
+    explicit TPlay(std::unique_ptr<TGIFImage> played,
+                   TGIFPaintOptions options = kDefaultPaintOptions)
+        : image(std::move(played)) {
+        image->PainterTiming = clock.Timing();
+        image->PaintOptions = options;
+        log.Attach(*image);
+    }
+    TFakeClock clock;
+    TPlayLog log;
+    std::unique_ptr<TGIFImage> image;  // ends before the clock
+};
+
 // Draws the image on a grey surface and, for a threaded painter, runs its calls
 // until the play has ended.
 void PlayToTheEnd(TGIFImage& image) {
-    auto surface = FilledBitmap(image.Width(), image.Height(), kGrey);
-    surface->Surface().DrawGraphic(0, 0, &image);
+    auto surface = Drawn(image);
     ASSERT_TRUE(PumpUntil([&] { return image.PainterCount() == 0; }));
 }
 
 TEST(GifPainter, PlaysTheFramesInOrderWithEveryHandlerOnThisThread) {
     for (const TGIFPaintOptions options : {kDefaultPaintOptions, kUnthreaded}) {
         SCOPED_TRACE(options & poThreaded ? "threaded" : "on the caller's thread");
-        auto image = Strip(3);
-        TFakeClock clock;
-        image->PainterTiming = clock.Timing();
-        image->PaintOptions = options;
-        TPlayLog log;
-        log.Attach(*image);
-        PlayToTheEnd(*image);
-        EXPECT_EQ(log.events, (std::vector<std::string>{"start", "paint 0", "after 0", "paint 1",
-                                                        "after 1", "paint 2", "after 2", "end"}));
-        EXPECT_TRUE(log.allOnThisThread);
-        EXPECT_EQ(image->ActivePainter(), nullptr);
+        TPlay play(Strip(3), options);
+        PlayToTheEnd(*play.image);
+        EXPECT_EQ(play.log.events,
+                  (std::vector<std::string>{"start", "paint 0", "after 0", "paint 1", "after 1",
+                                            "paint 2", "after 2", "end"}));
+        EXPECT_TRUE(play.log.allOnThisThread);
+        EXPECT_EQ(play.image->ActivePainter(), nullptr);
     }
 }
 
@@ -90,8 +98,7 @@ TEST(GifPainter, ShowsTheFirstFrameAtOnceAndTheSecondAfterItsDelay) {
         delayOver.WaitFor(kInfinite);
         return TWaitResult::Timeout;
     };
-    auto surface = FilledBitmap(12, 4, kGrey);
-    surface->Surface().DrawGraphic(0, 0, image.get());
+    auto surface = Drawn(*image);
     EXPECT_EQ(surface->Surface().ReadPixel(0, 0), kFourColors[1]);
     EXPECT_EQ(surface->Surface().ReadPixel(4, 0), kGrey);
     delayOver.Set();
@@ -161,10 +168,8 @@ TEST(GifPainter, TheCompositeFollowsEveryDisposalMethodAfterEachFrame) {
          {kDefaultPaintOptions, kUnthreaded,
           TGIFPaintOptions(kDefaultPaintOptions & ~poTransparent)}) {
         SCOPED_TRACE(options);
-        auto image = make();
-        image->PaintOptions = options;
-        TFakeClock clock;
-        image->PainterTiming = clock.Timing();
+        TPlay play(make(), options);
+        TGIFImage* image = play.image.get();
         const bool transparent = options & poTransparent;
         // Without poTransparent, method 2 restores the file's background colour.
         const auto expected =
@@ -194,10 +199,9 @@ TEST(GifPainter, WaitsEachDelayInTwelveMillisecondStepsLessHalfTheOvershoot) {
                            TCase{kDefaultPaintOptions, 100, {36, 115, 120, 60000}},
                            TCase{kUnthreaded, 200, {6, 18, 58, 60, 6000}}}) {
         SCOPED_TRACE(std::to_string(c.options) + " at " + std::to_string(c.speed) + "%");
-        auto image = make();
-        TFakeClock clock;
-        image->PainterTiming = clock.Timing();
-        image->PaintOptions = c.options;
+        TPlay play(make(), c.options);
+        TGIFImage* image = play.image.get();
+        TFakeClock& clock = play.clock;
         image->AnimationSpeedPercent = c.speed;
         // Drawing frame 1 takes 10 ms: the next wait is 5 ms shorter.
         image->FramePaintHandler = [&](TGIFPainter* painter) {
@@ -227,14 +231,10 @@ TEST(GifPainter, WaitsEachDelayInTwelveMillisecondStepsLessHalfTheOvershoot) {
 
 TEST(GifPainter, SpeedZeroPausesAThreadedPainterUntilItIsStopped) {
     const int threads = ThreadCount();
-    auto image = Strip(3);
-    TFakeClock clock;
-    image->PainterTiming = clock.Timing();
+    TPlay play(Strip(3));
+    auto& [clock, log, image] = play;
     image->AnimationSpeedPercent = 0;
-    TPlayLog log;
-    log.Attach(*image);
-    auto surface = FilledBitmap(12, 4, kGrey);
-    surface->Surface().DrawGraphic(0, 0, image.get());
+    auto surface = Drawn(*image);
     // The first frame comes at once; after it the painter waits without end.
     ASSERT_TRUE(PumpUntil([&] { return clock.Waits() == std::vector<uint32_t>{0, kInfinite}; }));
     EXPECT_EQ(log.Painted(), std::vector<std::string>{"0"});
@@ -257,23 +257,15 @@ TEST(GifPainter, LoopCountsRestartAtTheFrameWithTheLoopBlock) {
           TCase{kUnthreaded, 3, {"0", "1", "2", "1", "2", "1", "2"}}, TCase{kUnthreaded, 0, once},
           TCase{TGIFPaintOptions(kDefaultPaintOptions & ~poLoop), 3, once}}) {
         SCOPED_TRACE(std::to_string(c.options) + " count " + std::to_string(c.count));
-        auto image = Strip(3);
-        AddLoopBlock(image->Frames()[1], c.count);
-        TFakeClock clock;
-        image->PainterTiming = clock.Timing();
-        image->PaintOptions = c.options;
-        TPlayLog log;
-        log.Attach(*image);
-        PlayToTheEnd(*image);
-        EXPECT_EQ(log.Painted(), c.painted);
+        TPlay play(Strip(3), c.options);
+        AddLoopBlock(play.image->Frames()[1], c.count);
+        PlayToTheEnd(*play.image);
+        EXPECT_EQ(play.log.Painted(), c.painted);
     }
     // A count of 0 on a thread of its own loops until stopped.
-    auto image = Strip(3);
+    TPlay play(Strip(3));
+    auto& [clock, log, image] = play;
     AddLoopBlock(image->Frames()[0], 0);
-    TFakeClock clock;
-    image->PainterTiming = clock.Timing();
-    TPlayLog log;
-    log.Attach(*image);
     image->AfterFrameHandler = [&](TGIFPainter* painter) {
         if (log.Painted().size() == 10) painter->Stop();
     };
@@ -283,11 +275,8 @@ TEST(GifPainter, LoopCountsRestartAtTheFrameWithTheLoopBlock) {
 }
 
 TEST(GifPainter, RestartAndAChosenNextFrame) {
-    auto image = Strip(3);
-    TFakeClock clock;
-    image->PainterTiming = clock.Timing();
-    TPlayLog log;
-    log.Attach(*image);
+    TPlay play(Strip(3));
+    auto& [clock, log, image] = play;
     bool restarted = false;
     image->AfterFrameHandler = [&](TGIFPainter* painter) {
         if (painter->CurrentFrame() == 1 && !restarted) {
@@ -309,8 +298,7 @@ TEST(GifPainter, StoppingOrDestroyingEndsALongDelayAtOnce) {
         SCOPED_TRACE(destroy ? "destroyed" : "stopped");
         // Real waits: each frame stays for ten minutes.
         auto image = Strip(2, 60000);
-        auto surface = FilledBitmap(12, 4, kGrey);
-        surface->Surface().DrawGraphic(0, 0, image.get());
+        auto surface = Drawn(*image);
         ASSERT_NE(image->ActivePainter(), nullptr);
         EXPECT_GT(ThreadCount(), threads);
         const auto before = Clock::now();
@@ -334,8 +322,7 @@ TEST(GifPainter, DestroyingAnImageWhosePainterIsDrawingLeavesNoThread) {
         auto image = Strip(3, 0);
         image->PaintOptions |= poLoopForever;
         image->AnimationSpeedPercent = 1000000;
-        auto surface = FilledBitmap(12, 4, kGrey);
-        surface->Surface().DrawGraphic(0, 0, image.get());
+        auto surface = Drawn(*image);
         for (int i = 0; i < round; ++i) RunPendingUiCalls();
     }
     EXPECT_EQ(ThreadCount(), threads);
@@ -344,11 +331,8 @@ TEST(GifPainter, DestroyingAnImageWhosePainterIsDrawingLeavesNoThread) {
 TEST(GifPainter, AHandlerMayStopOrClearTheImageItPlays) {
     for (const bool clear : {false, true}) {
         SCOPED_TRACE(clear ? "cleared" : "stopped");
-        auto image = Strip(3);
-        TFakeClock clock;
-        image->PainterTiming = clock.Timing();
-        TPlayLog log;
-        log.Attach(*image);
+        TPlay play(Strip(3));
+        auto& [clock, log, image] = play;
         image->AfterFrameHandler = [&](TGIFPainter* painter) {
             if (painter->CurrentFrame() != 1) return;
             if (clear)
@@ -365,10 +349,8 @@ TEST(GifPainter, AHandlerMayStopOrClearTheImageItPlays) {
 
 TEST(GifPainter, AFailureBeforeTheFirstFrameIsTheDrawingsAndLaterOnesEndThePlay) {
     for (const TGIFPaintOptions options : {kDefaultPaintOptions, kUnthreaded}) {
-        auto image = Strip(3);
-        TFakeClock clock;
-        image->PainterTiming = clock.Timing();
-        image->PaintOptions = options;
+        TPlay play(Strip(3), options);
+        auto& image = play.image;
         image->FramePaintHandler = [](TGIFPainter*) {
             throw EInvalidOperation("no painting today");
         };
@@ -377,11 +359,8 @@ TEST(GifPainter, AFailureBeforeTheFirstFrameIsTheDrawingsAndLaterOnesEndThePlay)
                   "no painting today");
         ASSERT_TRUE(PumpUntil([&] { return image->PainterCount() == 0; }));
     }
-    auto image = Strip(3);
-    TFakeClock clock;
-    image->PainterTiming = clock.Timing();
-    TPlayLog log;
-    log.Attach(*image);
+    TPlay play(Strip(3));
+    auto& [clock, log, image] = play;
     image->AfterFrameHandler = [](TGIFPainter* painter) {
         if (painter->CurrentFrame() == 1) throw EInvalidOperation("enough");
     };

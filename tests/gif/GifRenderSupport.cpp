@@ -58,6 +58,12 @@ std::unique_ptr<TBitmap> FilledBitmap(int width, int height, TColor fill) {
     return bitmap;
 }
 
+std::unique_ptr<TBitmap> Drawn(TGIFImage& image, TColor fill) {
+    auto surface = FilledBitmap(image.Width(), image.Height(), fill);
+    surface->Surface().DrawGraphic(0, 0, &image);
+    return surface;
+}
+
 std::vector<TColor> PixelsOf(TBitmap& bitmap) {
     std::vector<TColor> pixels;
     for (int y = 0; y < bitmap.Height(); ++y)
@@ -83,8 +89,7 @@ std::vector<std::vector<TColor>> CompositeAfterEachFrame(TGIFImage& image, TColo
             for (int x = 0; x < image.Width(); ++x) pixels.push_back(target.ReadPixel(x, y));
         shown.push_back(pixels);
     };
-    auto surface = FilledBitmap(image.Width(), image.Height(), underlay);
-    surface->Surface().DrawGraphic(0, 0, &image);
+    auto surface = Drawn(image, underlay);
     EXPECT_TRUE(PumpUntil([&] { return image.PainterCount() == 0; }));
     image.AfterFrameHandler = nullptr;
     return shown;

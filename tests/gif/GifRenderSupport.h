@@ -34,6 +34,8 @@ inline constexpr TColor kGrey = 0x808080;
 
 // A 32-bit bitmap filled with one colour.
 std::unique_ptr<TBitmap> FilledBitmap(int width, int height, TColor fill);
+// A surface of the image's size filled with `fill`, the image drawn on it.
+std::unique_ptr<TBitmap> Drawn(TGIFImage& image, TColor fill = kGrey);
 // Every pixel, rows from the top.
 std::vector<TColor> PixelsOf(TBitmap& bitmap);
 

@@ -2,12 +2,10 @@
 // dithered path of palette displays, palettes and their errors, the composite.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <set>
 
 #include "formats/gif/GifDIBWriter.h"
 #include "formats/gif/GifDither.h"
-#include "formats/gif/GifException.h"
 #include "formats/gif/GifModule.h"
 #include "formats/gif/GifPainter.h"
 #include "graphics/Picture.h"
@@ -35,28 +33,25 @@ TColor FrameColor(const TGIFSubImage& frame, int fx, int fy) {
 TEST(GifRender, AFrameLandsAtItsPlaceAndStretchesWithTheRectangle) {
     auto image = PlacedFrame();
     const TGIFSubImage& frame = image->Frames()[0];
-    // At its own size: the rest of the surface stays as it was.
-    auto surface = FilledBitmap(100, 100, kGrey);
-    surface->Surface().DrawGraphic(0, 0, image.get());
-    std::vector<TColor> pixels = PixelsOf(*surface);
-    for (int y = 0; y < 100; ++y)
-        for (int x = 0; x < 100; ++x) {
-            const bool inside = x >= 10 && x < 40 && y >= 20 && y < 40;
-            ASSERT_EQ(pixels[size_t(y) * 100 + size_t(x)],
-                      inside ? FrameColor(frame, x - 10, y - 20) : kGrey)
-                << x << "," << y;
-        }
-    // Into 200 x 200: twice the size at (20, 40).
-    auto large = FilledBitmap(200, 200, kGrey);
-    large->Surface().DrawGraphicStretched({0, 0, 200, 200}, image.get());
-    pixels = PixelsOf(*large);
-    for (int y = 0; y < 200; ++y)
-        for (int x = 0; x < 200; ++x) {
-            const bool inside = x >= 20 && x < 80 && y >= 40 && y < 80;
-            ASSERT_EQ(pixels[size_t(y) * 200 + size_t(x)],
-                      inside ? FrameColor(frame, (x - 20) / 2, (y - 40) / 2) : kGrey)
-                << x << "," << y;
-        }
+    // At its own size the rest of the surface stays as it was; into 200 x 200 the frame
+    // is twice the size at (20, 40).
+    for (const int scale : {1, 2}) {
+        const int size = 100 * scale;
+        auto surface = FilledBitmap(size, size, kGrey);
+        if (scale == 1)
+            surface->Surface().DrawGraphic(0, 0, image.get());
+        else
+            surface->Surface().DrawGraphicStretched({0, 0, size, size}, image.get());
+        const std::vector<TColor> pixels = PixelsOf(*surface);
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
+                const int fx = x / scale - 10, fy = y / scale - 20;
+                const bool inside = fx >= 0 && fx < 30 && fy >= 0 && fy < 20;
+                ASSERT_EQ(pixels[size_t(y) * size_t(size) + size_t(x)],
+                          inside ? FrameColor(frame, fx, fy) : kGrey)
+                    << x << "," << y << " at scale " << scale;
+            }
+    }
 }
 
 TEST(GifRender, ScaledFrameRectRoundsHalvesAwayFromZero) {
@@ -99,8 +94,7 @@ TEST(GifRender, TransparentPixelsShowTheSurfaceOnlyWithPoTransparent) {
     // The graphic's own Transparent flag changes nothing: the paint option decides.
     image->PaintOptions = kDefaultPaintOptions & ~poTransparent;
     image->SetTransparent(true);
-    auto surface = FilledBitmap(100, 100, kGrey);
-    surface->Surface().DrawGraphic(0, 0, image.get());
+    auto surface = Drawn(*image);
     EXPECT_EQ(surface->Surface().ReadPixel(11, 20), 0x000000);
 }
 
@@ -108,8 +102,7 @@ TEST(GifRender, ATransparentFrameWithoutTransparentPixelsHasNoMaskAndDrawsOpaque
     auto image = PlacedFrame(0, 1);  // transparent index 0, which no pixel uses
     TGIFSubImage& frame = image->Frames()[0];
     EXPECT_TRUE(frame.MaskPending());
-    auto surface = FilledBitmap(100, 100, kGrey);
-    surface->Surface().DrawGraphic(0, 0, image.get());
+    auto surface = Drawn(*image);
     EXPECT_FALSE(frame.MaskPending());
     EXPECT_EQ(frame.Mask(), nullptr);
     for (int y = 20; y < 40; ++y)
@@ -122,8 +115,7 @@ TEST(GifRender, ATransparentFrameWithoutTransparentPixelsHasNoMaskAndDrawsOpaque
 }
 
 TEST(GifRender, FrameBitmapsCarryTheFileColoursAndReportProgress) {
-    TLoaded loaded =
-        Load(ReadFile(std::string(VARDEL_SOURCE_DIR) + "/tests/data/gif/pil-random.gif"));
+    TLoaded loaded = Load(ReadFile(kDataDir + "/pil-random.gif"));
     ASSERT_EQ(loaded.error, "");
     TGIFImage& image = *loaded.image;
     std::vector<std::string> reports;
@@ -154,7 +146,7 @@ TEST(GifRender, FrameBitmapsCarryTheFileColoursAndReportProgress) {
 
 TEST(GifRender, RenderOnLoadBuildsEveryFrameWhileReading) {
     RenderOnLoad = true;
-    TLoaded loaded = Load(ReadFile(std::string(VARDEL_SOURCE_DIR) + "/tests/data/gif/im-anim.gif"));
+    TLoaded loaded = Load(ReadFile(kDataDir + "/im-anim.gif"));
     RenderOnLoad = false;
     ASSERT_EQ(loaded.error, "");
     for (const auto& frame : loaded.image->Frames().Items())
@@ -176,8 +168,7 @@ TEST(GifRender, PaletteDisplaysDrawFramesThroughThe216Colours) {
         for (int x = 48; x < 64; ++x) pixels[size_t(y) * 64 + size_t(x)] = (x + y) % 2 ? 1 : 2;
     AddFrame(image, {0, 0, 64, 64, pixels, -1, 0, 2});
     ASSERT_TRUE(image.DitherFrames());
-    auto surface = FilledBitmap(64, 64, 0x123456);
-    surface->Surface().DrawGraphic(0, 0, &image);
+    auto surface = Drawn(image, 0x123456);
 
     // The frame's palette begins with the cube, red slowest.
     std::vector<gdi::PALETTEENTRY> entries(kNetscapeColors);
@@ -287,8 +278,7 @@ TEST(GifRender, DrawingAgainCopiesTheCompositeWithoutASecondPainter) {
     const int threads = ThreadCount();
     {
         auto image = TwoFrames();
-        auto surface = FilledBitmap(20, 10, kGrey);
-        surface->Surface().DrawGraphic(0, 0, image.get());
+        auto surface = Drawn(*image);
         TGIFPainter* painter = image->ActivePainter();
         ASSERT_NE(painter, nullptr);
         EXPECT_EQ(image->PainterCount(), 1);
@@ -297,8 +287,7 @@ TEST(GifRender, DrawingAgainCopiesTheCompositeWithoutASecondPainter) {
 
         // Whatever the composite holds is what a second drawing shows.
         image->CompositeBitmap()->Surface().WritePixel(1, 1, 0x00FFFF);
-        auto again = FilledBitmap(20, 10, kGrey);
-        again->Surface().DrawGraphic(0, 0, image.get());
+        auto again = Drawn(*image);
         EXPECT_EQ(again->Surface().ReadPixel(1, 1), 0x00FFFF);
         EXPECT_EQ(again->Surface().ReadPixel(0, 0), 0x0000FF);
         EXPECT_EQ(image->ActivePainter(), painter);
@@ -309,8 +298,7 @@ TEST(GifRender, DrawingAgainCopiesTheCompositeWithoutASecondPainter) {
 
 TEST(GifRender, ResizingOrRepalettingStopsThePainterOfTheComposite) {
     auto image = TwoFrames();
-    auto surface = FilledBitmap(20, 10, kGrey);
-    surface->Surface().DrawGraphic(0, 0, image.get());
+    auto surface = Drawn(*image);
     ASSERT_NE(image->ActivePainter(), nullptr);
     EXPECT_EQ(MessageOf([&] { image->SetWidth(9); }), "Image width too small for contained frames");
     image->SetWidth(30);
@@ -328,7 +316,7 @@ TEST(GifRender, ResizingOrRepalettingStopsThePainterOfTheComposite) {
 }
 
 TEST(GifRender, APictureAssignedAGifCopiesItsFramesAndDrawsTheSame) {
-    TLoaded loaded = Load(ReadFile(std::string(VARDEL_SOURCE_DIR) + "/tests/data/gif/im-anim.gif"));
+    TLoaded loaded = Load(ReadFile(kDataDir + "/im-anim.gif"));
     ASSERT_EQ(loaded.error, "");
     TGIFImage& source = *loaded.image;
     source.PaintOptions = kDefaultPaintOptions & ~poAnimate;

@@ -1,4 +1,4 @@
-// The block structure of GIF streams, built by hand with a comment on each field.
+// The block structure of GIF streams, built by hand byte by byte.
 #include <gtest/gtest.h>
 
 #include "formats/gif/GifException.h"
@@ -8,27 +8,33 @@
 namespace vardel::giftest {
 namespace {
 
-// A 1 x 1 frame at (0, 0) whose one pixel is index 0.
+// A frame of width x height at (left, top) with 2-bit codes.
+Bytes Frame(unsigned left, unsigned top, unsigned width, unsigned height,
+            const std::vector<TCode>& codes) {
+    return TByteBuilder().Descriptor(left, top, width, height).Append(PackCodes(2, codes)).Get();
+}
+
+// A 1 x 1 frame at (0, 0) whose one pixel is index 0: codes clear, 0, end.
 Bytes OnePixelFrame() {
-    return TByteBuilder()
-        .U8(0x2C)  // image separator
-        .U16(0)
-        .U16(0)  // left, top
-        .U16(1)
-        .U16(1)                                          // width, height
-        .U8(0)                                           // no local map, not interlaced
-        .Append(PackCodes(2, {{4, 3}, {0, 3}, {5, 3}}))  // clear, 0, end
-        .Get();
+    return Frame(0, 0, 1, 1, {{4, 3}, {0, 3}, {5, 3}});
 }
 
 Bytes Screen() {
     return ScreenWith4Colors(4, 3);
 }
 
+// The 4 x 3 screen, the blocks, and the trailer.
+Bytes FileOf(std::initializer_list<Bytes> blocks) {
+    TByteBuilder file;
+    file.Append(Screen());
+    for (const Bytes& block : blocks) file.Append(block);
+    return file.U8(0x3B).Get();
+}
+
 TEST(GifStream, OnePixelFrameIsReadAndTheStreamEndsAfterTheTrailer) {
     const Bytes frame = OnePixelFrame();
     EXPECT_EQ(Bytes(frame.end() - 5, frame.end()), (Bytes{2, 2, 0x44, 0x01, 0}));
-    const Bytes file = TByteBuilder().Append(Screen()).Append(frame).U8(0x3B).Get();
+    const Bytes file = FileOf({frame});
     TLoaded r = Load(file);
     ASSERT_EQ(r.error, "");
     EXPECT_TRUE(r.warnings.empty());
@@ -41,14 +47,8 @@ TEST(GifStream, OnePixelFrameIsReadAndTheStreamEndsAfterTheTrailer) {
 }
 
 TEST(GifStream, StreamEndingAfterTheScreenDescriptorHasNoFrames) {
-    TLoaded r = Load(TByteBuilder()
-                         .Text("GIF89a")
-                         .U16(10)
-                         .U16(20)  // screen 10 x 20
-                         .U8(0)    // no global map
-                         .U8(0)
-                         .U8(0)  // background, aspect
-                         .Get());
+    // A 10 x 20 screen without global map, background or aspect.
+    TLoaded r = Load(TByteBuilder().Text("GIF89a").U16(10).U16(20).Raw({0, 0, 0}).Get());
     EXPECT_EQ(r.error, "");
     EXPECT_TRUE(r.warnings.empty());
     EXPECT_TRUE(r.image->IsEmpty());
@@ -88,29 +88,15 @@ TEST(GifStream, SignatureVersionsCaseAndPrefixes) {
 }
 
 TEST(GifStream, ZeroBytesBetweenBlocksAreSkipped) {
-    TLoaded r = Load(TByteBuilder()
-                         .Append(Screen())
-                         .Raw({0, 0})  // stray zeros
-                         .Append(OnePixelFrame())
-                         .Raw({0, 0, 0})
-                         .Append(OnePixelFrame())
-                         .U8(0x3B)
-                         .Get());
+    TLoaded r = Load(FileOf({{0, 0}, OnePixelFrame(), {0, 0, 0}, OnePixelFrame()}));
     EXPECT_EQ(r.error, "");
     EXPECT_TRUE(r.warnings.empty());
     EXPECT_EQ(r.image->Frames().Count(), 2);
 }
 
 TEST(GifStream, ExtensionsBeforeTheTrailerMakeALastFrameWithoutImage) {
-    TLoaded r = Load(TByteBuilder()
-                         .Append(Screen())
-                         .Append(OnePixelFrame())
-                         .Raw({0x21, 0xFE})  // comment
-                         .U8(2)
-                         .Text("hi")  // one sub-block
-                         .U8(0)       // terminator
-                         .U8(0x3B)
-                         .Get());
+    // A comment of one sub-block after the frame.
+    TLoaded r = Load(FileOf({OnePixelFrame(), {0x21, 0xFE, 2, 'h', 'i', 0}}));
     ASSERT_EQ(r.error, "");
     ASSERT_EQ(r.image->Frames().Count(), 2);
     const TGIFSubImage& last = r.image->Frames()[1];
@@ -121,17 +107,7 @@ TEST(GifStream, ExtensionsBeforeTheTrailerMakeALastFrameWithoutImage) {
 }
 
 TEST(GifStream, FrameWithoutAreaTakesTheScreenSize) {
-    TLoaded r = Load(TByteBuilder()
-                         .Append(Screen())  // 4 x 3
-                         .U8(0x2C)
-                         .U16(0)
-                         .U16(0)
-                         .U16(0)
-                         .U16(1)  // width 0, height 1
-                         .U8(0)
-                         .Append(PackCodes(2, {{4, 3}, {1, 3}, {5, 3}}))
-                         .U8(0x3B)
-                         .Get());
+    TLoaded r = Load(FileOf({Frame(0, 0, 0, 1, {{4, 3}, {1, 3}, {5, 3}})}));
     ASSERT_EQ(r.error, "");
     EXPECT_EQ(r.warnings, std::vector<std::string>{"Image exceeds Logical Screen size"});
     const TGIFSubImage& frame = r.image->Frames()[0];
@@ -152,15 +128,8 @@ TEST(GifStream, UnknownExtensionLabelIsAnError) {
 
 // An application block with the given block size and identifier, then data.
 Bytes AppFile(unsigned size, std::string_view id, const Bytes& data) {
-    return TByteBuilder()
-        .Append(Screen())
-        .Raw({0x21, 0xFF})  // application extension
-        .U8(size)           // block size
-        .Text(id)           // identifier and authentication code
-        .Append(data)       // data sub-blocks and terminator
-        .Append(OnePixelFrame())
-        .U8(0x3B)
-        .Get();
+    return FileOf(
+        {TByteBuilder().Raw({0x21, 0xFF, size}).Text(id).Append(data).Get(), OnePixelFrame()});
 }
 
 TEST(GifStream, ApplicationBlocksAreRefinedByIdentifier) {
@@ -178,12 +147,9 @@ TEST(GifStream, ApplicationBlocksAreRefinedByIdentifier) {
         {10, "NETSCAPE2.", {3, 1, 5, 0, 0}, "TGIFUnknownAppExtension", ""},  // 10-byte identifier
         {12, "NETSCAPE2.0x", {3, 1, 5, 0, 0}, "", "Unsupported Application Extension block size"},
         {9, "NETSCAPE2", {3, 1, 5, 0, 0}, "", "Unsupported Application Extension block size"},
-        {11, "NETSCAPE2.0", {2, 1, 5, 0}, "", "Invalid GIF data"},  // loop sub-block too short
-        {11,
-         "NETSCAPE2.0",
-         {4, 2, 1, 0, 0, 0},
-         "",
-         "Invalid GIF data"},  // buffer sub-block too short
+        // Loop and buffer sub-blocks too short.
+        {11, "NETSCAPE2.0", {2, 1, 5, 0}, "", "Invalid GIF data"},
+        {11, "NETSCAPE2.0", {4, 2, 1, 0, 0, 0}, "", "Invalid GIF data"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.id + " size " + std::to_string(c.size));
@@ -216,12 +182,8 @@ TEST(GifStream, ApplicationBlocksAreRefinedByIdentifier) {
 }
 
 TEST(GifStream, GraphicControlCutShortWarnsAndLeavesTheFrameOpaque) {
-    TLoaded r = Load(TByteBuilder()
-                         .Append(Screen())
-                         .Raw({0x21, 0xF9})  // graphic control
-                         .U8(4)              // block size
-                         .U8(0x01)           // transparent colour given
-                         .Get());            // the stream ends in the delay
+    // A graphic control block (size 4, transparent colour given) ending in the delay.
+    TLoaded r = Load(TByteBuilder().Append(Screen()).Raw({0x21, 0xF9, 4, 0x01}).Get());
     EXPECT_EQ(r.error, "");
     EXPECT_EQ(r.warnings, std::vector<std::string>{"Premature end of data"});
     ASSERT_EQ(r.image->Frames().Count(), 1);
@@ -230,17 +192,9 @@ TEST(GifStream, GraphicControlCutShortWarnsAndLeavesTheFrameOpaque) {
 }
 
 TEST(GifStream, GraphicControlFieldsAndTheFirstOneOfAFrameCounts) {
-    TLoaded r = Load(TByteBuilder()
-                         .Append(Screen())
-                         .Raw({0x21, 0xF9, 4})  // graphic control, block size
-                         .U8(0x0D)              // disposal 3, transparent
-                         .U16(250)              // delay
-                         .U8(2)
-                         .U8(0)                                   // transparent index, terminator
-                         .Raw({0x21, 0xF9, 4, 0x04, 7, 0, 1, 0})  // a second one, disposal 1
-                         .Append(OnePixelFrame())
-                         .U8(0x3B)
-                         .Get());
+    // Disposal 3, transparent index 2, delay 250; then a second one with disposal 1.
+    TLoaded r = Load(FileOf(
+        {{0x21, 0xF9, 4, 0x0D, 250, 0, 2, 0}, {0x21, 0xF9, 4, 0x04, 7, 0, 1, 0}, OnePixelFrame()}));
     ASSERT_EQ(r.error, "");
     const TGIFSubImage& frame = r.image->Frames()[0];
     ASSERT_EQ(frame.Extensions().Count(), 2);
@@ -261,13 +215,8 @@ TEST(GifStream, WarningsLetTheLoadGoOn) {
     EXPECT_EQ(unknown.image->Frames().Count(), 1);
 
     // A zero byte between extensions ends the frame's extension list.
-    TLoaded introducer = Load(TByteBuilder()
-                                  .Append(Screen())
-                                  .Raw({0x21, 0xFE, 1, 'x', 0})  // comment "x"
-                                  .U8(0)                         // not an introducer
-                                  .Append(OnePixelFrame())
-                                  .U8(0x3B)
-                                  .Get());
+    // Comment "x", then 0 where an introducer belongs.
+    TLoaded introducer = Load(FileOf({{0x21, 0xFE, 1, 'x', 0, 0}, OnePixelFrame()}));
     EXPECT_EQ(introducer.error, "");
     EXPECT_EQ(introducer.warnings, std::vector<std::string>{"Invalid extension introducer"});
     ASSERT_EQ(introducer.image->Frames().Count(), 2);
@@ -276,11 +225,12 @@ TEST(GifStream, WarningsLetTheLoadGoOn) {
 }
 
 TEST(GifStream, FailedLoadRewindsTheStreamAndKeepsEarlierFrames) {
+    // Bytes before the picture; an unknown label after the frame.
     const Bytes file = TByteBuilder()
-                           .Text("xyz")  // bytes before the picture
+                           .Text("xyz")
                            .Append(Screen())
                            .Append(OnePixelFrame())
-                           .Raw({0x21, 0x77, 0})  // unknown label
+                           .Raw({0x21, 0x77, 0})
                            .Get();
     TGIFImage image;
     TReadOnlyMemoryStream stream(file.data(), file.size());
@@ -290,19 +240,14 @@ TEST(GifStream, FailedLoadRewindsTheStreamAndKeepsEarlierFrames) {
     EXPECT_EQ(image.Frames().Count(), 1);
     // A new load starts from scratch.
     stream.SetPosition(3);
-    const Bytes good = TByteBuilder().Append(Screen()).U8(0x3B).Get();
+    const Bytes good = FileOf({});
     TReadOnlyMemoryStream goodStream(good.data(), good.size());
     image.LoadStream(goodStream);
     EXPECT_TRUE(image.IsEmpty());
 }
 
 TEST(GifStream, ProgressIsReportedForEveryFrame) {
-    const Bytes file = TByteBuilder()
-                           .Append(Screen())
-                           .Append(OnePixelFrame())
-                           .Append(OnePixelFrame())
-                           .U8(0x3B)
-                           .Get();
+    const Bytes file = FileOf({OnePixelFrame(), OnePixelFrame()});
     TGIFImage image;
     std::vector<std::tuple<TObject*, TProgressStage, int, bool, std::string>> reports;
     image.OnProgress = [&](TObject* sender, TProgressStage stage, uint8_t percent, bool redraw,
@@ -312,16 +257,15 @@ TEST(GifStream, ProgressIsReportedForEveryFrame) {
     };
     TReadOnlyMemoryStream stream(file.data(), file.size());
     image.LoadStream(stream);
-    ASSERT_EQ(reports.size(), 4u);
+    TObject* img = &image;
     TObject* list = &image.Frames();
-    EXPECT_EQ(reports[0], std::make_tuple(static_cast<TObject*>(&image), TProgressStage::psStarting,
-                                          0, false, std::string("Loading...")));
-    EXPECT_EQ(std::get<0>(reports[1]), list);
-    EXPECT_EQ(std::get<1>(reports[1]), TProgressStage::psRunning);
-    EXPECT_EQ(std::get<2>(reports[1]), int((file.size() - 16) * 100 / file.size()));
-    EXPECT_EQ(std::get<2>(reports[2]), int((file.size() - 1) * 100 / file.size()));
-    EXPECT_EQ(reports[3], std::make_tuple(static_cast<TObject*>(&image), TProgressStage::psEnding,
-                                          100, true, std::string("Loading...")));
+    const int size = static_cast<int>(file.size());
+    using S = TProgressStage;
+    EXPECT_EQ(reports, (std::vector<std::tuple<TObject*, TProgressStage, int, bool, std::string>>{
+                           {img, S::psStarting, 0, false, "Loading..."},
+                           {list, S::psRunning, (size - 16) * 100 / size, false, "Loading..."},
+                           {list, S::psRunning, (size - 1) * 100 / size, false, "Loading..."},
+                           {img, S::psEnding, 100, true, "Loading..."}}));
 
     reports.clear();
     const Bytes bad = TByteBuilder().Text("NOTAGIF").Get();
@@ -352,22 +296,10 @@ TEST(GifStream, ExtensionsCheckTheirOwnIntroducerAndLabel) {
 }
 
 TEST(GifStream, PlainTextFieldsAndLines) {
-    TLoaded r = Load(TByteBuilder()
-                         .Append(Screen())
-                         .Raw({0x21, 0x01, 12})  // plain text, block size
-                         .U16(1)
-                         .U16(2)
-                         .U16(30)
-                         .U16(40)             // grid left, top, width, height
-                         .Raw({8, 16, 3, 1})  // cell width, height, fore- and background
-                         .U8(5)
-                         .Text("Hello")
-                         .U8(3)
-                         .Text("GIF")
-                         .U8(0)
-                         .Append(OnePixelFrame())
-                         .U8(0x3B)
-                         .Get());
+    // Grid at (1, 2) of 30 x 40, cells of 8 x 16, colours 3 and 1, then two lines.
+    TLoaded r = Load(FileOf({{0x21, 0x01, 12, 1,   0,   2,   0,   30,  0, 40,  0,   8,   16,
+                              3,    1,    5,  'H', 'e', 'l', 'l', 'o', 3, 'G', 'I', 'F', 0},
+                             OnePixelFrame()}));
     ASSERT_EQ(r.error, "");
     auto& text = dynamic_cast<TGIFTextExtension&>(r.image->Frames()[0].Extensions()[0]);
     EXPECT_EQ(text.GridWidth, 30);
@@ -381,29 +313,18 @@ TEST(GifStream, PlainTextFieldsAndLines) {
 }
 
 TEST(GifStream, FramesNeedingMoreThanOneGiBAreRefusedBeforeAllocating) {
+    // 4 GiB of indices.
     TLoaded huge = Load(TByteBuilder()
                             .Append(Screen())
-                            .U8(0x2C)
-                            .U16(0)
-                            .U16(0)
-                            .U16(0xFFFF)
-                            .U16(0xFFFF)  // 4 GiB of indices
-                            .U8(0)
+                            .Descriptor(0, 0, 0xFFFF, 0xFFFF)
                             .Append(PackCodes(2, {{4, 3}, {5, 3}}))
                             .Get());
     EXPECT_EQ(huge.error, "Out of memory");
     // The frames of one image share the limit.
     TGIFImage image;
     TGIFSubImage frame(&image);
-    const Bytes small = TByteBuilder()
-                            .U8(0x2C)
-                            .U16(0)
-                            .U16(0)
-                            .U16(4)
-                            .U16(4)
-                            .U8(0)
-                            .Append(PackCodes(2, {{4, 3}, {5, 3}}))
-                            .Get();
+    const Bytes small =
+        TByteBuilder().Descriptor(0, 0, 4, 4).Append(PackCodes(2, {{4, 3}, {5, 3}})).Get();
     TReadOnlyMemoryStream stream(small.data(), small.size());
     EXPECT_THROW(frame.LoadFromStream(stream, kMaxPictureBytes - 15), EOutOfMemory);
     stream.SetPosition(0);

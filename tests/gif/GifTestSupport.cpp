@@ -14,32 +14,6 @@
 
 namespace vardel::giftest {
 
-TByteBuilder& TByteBuilder::U8(unsigned value) {
-    bytes_.push_back(static_cast<uint8_t>(value));
-    return *this;
-}
-
-TByteBuilder& TByteBuilder::U16(unsigned value) {
-    bytes_.push_back(static_cast<uint8_t>(value));
-    bytes_.push_back(static_cast<uint8_t>(value >> 8));
-    return *this;
-}
-
-TByteBuilder& TByteBuilder::Text(std::string_view text) {
-    bytes_.insert(bytes_.end(), text.begin(), text.end());
-    return *this;
-}
-
-TByteBuilder& TByteBuilder::Raw(std::initializer_list<unsigned> bytes) {
-    for (unsigned b : bytes) bytes_.push_back(static_cast<uint8_t>(b));
-    return *this;
-}
-
-TByteBuilder& TByteBuilder::Append(const Bytes& bytes) {
-    bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
-    return *this;
-}
-
 Bytes PackCodes(int minCodeSize, const std::vector<TCode>& codes, int blockSize) {
     Bytes data;
     uint64_t bits = 0;

@@ -17,14 +17,25 @@ namespace vardel::giftest {
 
 using Bytes = std::vector<uint8_t>;
 
-// Appends fields to a byte vector; each test line carries a comment on its field.
+// Appends fields to a byte vector.
 class TByteBuilder {
   public:
-    TByteBuilder& U8(unsigned value);
-    TByteBuilder& U16(unsigned value);  // little-endian
-    TByteBuilder& Text(std::string_view text);
-    TByteBuilder& Raw(std::initializer_list<unsigned> bytes);
-    TByteBuilder& Append(const Bytes& bytes);
+    TByteBuilder& U8(unsigned value) { return Raw({value}); }
+    TByteBuilder& U16(unsigned value) { return Raw({value & 0xFF, value >> 8}); }  // little-endian
+    TByteBuilder& Text(std::string_view text) { return Append(Bytes(text.begin(), text.end())); }
+    TByteBuilder& Raw(std::initializer_list<unsigned> bytes) {
+        for (unsigned b : bytes) bytes_.push_back(static_cast<uint8_t>(b));
+        return *this;
+    }
+    TByteBuilder& Append(const Bytes& bytes) {
+        bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+        return *this;
+    }
+    // An image descriptor: separator, left, top, width, height and flags.
+    TByteBuilder& Descriptor(unsigned left, unsigned top, unsigned width, unsigned height,
+                             unsigned flags = 0, unsigned separator = 0x2C) {
+        return U8(separator).U16(left).U16(top).U16(width).U16(height).U8(flags);
+    }
     const Bytes& Get() const { return bytes_; }
 
   private:
@@ -75,6 +86,8 @@ Bytes WriteWithGiflib(int width, int height, int colors,
 // sizes, flags, delays, disposals, loop count and indices.
 void ExpectSameAsGiflib(const TGIFImage& image, const TOracleImage& oracle);
 
+// The project's own GIF files, made by independent encoders.
+inline const std::string kDataDir = std::string(VARDEL_SOURCE_DIR) + "/tests/data/gif";
 Bytes ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const Bytes& bytes);
 // The public corpus folder, or empty when it is not there.

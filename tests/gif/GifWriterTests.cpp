@@ -1,22 +1,12 @@
 // Writing GIF streams: byte-exact cases and the LZW encoder's table handling.
 #include <gtest/gtest.h>
 
-#include "formats/gif/GifException.h"
 #include "formats/gif/GifImage.h"
-#include "formats/gif/GifLzwDecoder.h"
 #include "formats/gif/GifLzwEncoder.h"
-#include "tests/gif/GifTestSupport.h"
+#include "tests/gif/GifRenderSupport.h"
 
 namespace vardel::giftest {
 namespace {
-
-TGIFSubImage& AddFrame(TGIFImage& image, int width, int height, Bytes pixels) {
-    TGIFSubImage& frame = image.Frames().Add(std::make_unique<TGIFSubImage>(&image));
-    frame.Width = static_cast<uint16_t>(width);
-    frame.Height = static_cast<uint16_t>(height);
-    frame.Pixels = std::move(pixels);
-    return frame;
-}
 
 void AddColors(TGIFColorMap& map, int count) {
     for (int i = 0; i < count; ++i)
@@ -40,25 +30,17 @@ TEST(GifWriter, OnePixelFrameWithATwoColourMapIsExact) {
     image.Header().ScreenWidth = 1;
     image.Header().ScreenHeight = 1;
     AddColors(image.Header().GlobalColorMap(), 2);
-    AddFrame(image, 1, 1, {0});
+    AddFrame(image, {0, 0, 1, 1, {0}});
+    // No extension: the older version. The screen has a global map of 2 entries at
+    // resolution 1, no background or aspect. The frame's minimum code size is 2
+    // (colour limit 4); its codes clear (4), 0, end (5) take 3 bits each.
     const Bytes expected = TByteBuilder()
-                               .Text("GIF87a")  // no extension: the older version
-                               .U16(1)
-                               .U16(1)    // screen
-                               .U8(0x80)  // global map of 2 entries, resolution 1
-                               .U8(0)
-                               .U8(0)                    // background, aspect
-                               .Raw({0, 0, 0, 1, 2, 3})  // the map
-                               .U8(0x2C)
-                               .U16(0)
-                               .U16(0)
+                               .Text("GIF87a")
                                .U16(1)
                                .U16(1)
-                               .U8(0)                 // descriptor
-                               .U8(2)                 // minimum code size 2, colour limit 4
-                               .Raw({2, 0x44, 0x01})  // codes clear (4), 0, end (5) at 3 bits
-                               .U8(0)                 // terminator
-                               .U8(0x3B)              // trailer
+                               .Raw({0x80, 0, 0, 0, 0, 0, 1, 2, 3})
+                               .Descriptor(0, 0, 1, 1)
+                               .Raw({2, 2, 0x44, 0x01, 0, 0x3B})
                                .Get();
     EXPECT_EQ(Save(image), expected);
 }
@@ -67,8 +49,8 @@ TEST(GifWriter, VersionFollowsTheFrames) {
     TGIFImage image;
     EXPECT_EQ(SaveError(image), "Unsupported GIF version");
     AddColors(image.Header().GlobalColorMap(), 2);
-    AddFrame(image, 1, 1, {1});
-    TGIFSubImage& second = AddFrame(image, 1, 1, {0});
+    AddFrame(image, {0, 0, 1, 1, {1}});
+    TGIFSubImage& second = AddFrame(image, {0, 0, 1, 1, {0}});
     EXPECT_EQ(image.Version(), TGIFVersion::gv87a);
     second.LocalColorMap().SortedFlag = true;
     EXPECT_EQ(image.Version(), TGIFVersion::gv89a);
@@ -84,7 +66,7 @@ TEST(GifWriter, ColourMapsArePaddedToAPowerOfTwo) {
     image.Header().ScreenHeight = 1;
     AddColors(image.Header().GlobalColorMap(), 5);
     image.Header().ScreenFlags = 0x07;  // stale flags are recomputed
-    AddFrame(image, 2, 1, {4, 1});
+    AddFrame(image, {0, 0, 2, 1, {4, 1}});
     const Bytes bytes = Save(image);
     EXPECT_EQ(bytes[10], 0x80 | 0x20 | 0x02);  // map, resolution 3 - 1, size field 2
     const Bytes map(bytes.begin() + 13, bytes.begin() + 13 + 24);
@@ -93,7 +75,7 @@ TEST(GifWriter, ColourMapsArePaddedToAPowerOfTwo) {
     EXPECT_EQ(bytes[13 + 24 + 10], 3);  // minimum code size: the map's 3 bits
 
     // A local map of 3 entries is written as 4, and indices must stay below 3.
-    TGIFSubImage& local = AddFrame(image, 2, 1, {2, 0});
+    TGIFSubImage& local = AddFrame(image, {0, 0, 2, 1, {2, 0}});
     AddColors(local.LocalColorMap(), 3);
     local.FrameFlags = 0x40;  // interlaced, but a frame with a local map is written in order
     const Bytes both = Save(image);
@@ -108,34 +90,13 @@ TEST(GifWriter, ColourMapsArePaddedToAPowerOfTwo) {
     EXPECT_GT(partial.size(), bytes.size() - 1);  // what came before stays written
 }
 
-TEST(GifWriter, InterlacedFramesWithoutLocalMapKeepTheirRowOrder) {
-    TGIFImage image;
-    AddColors(image.Header().GlobalColorMap(), 4);
-    TGIFSubImage& frame = AddFrame(image, 1, 3, {1, 2, 3});
-    frame.FrameFlags = 0x40;
-    const Bytes bytes = Save(image);
-    const size_t descriptor = 13 + 12;
-    EXPECT_EQ(bytes[descriptor + 9], 0x40);
-    // Read the data as if it were not interlaced: rows come as 0, 2, 1.
-    Bytes stored(3, 0);
-    TGIFLZWDecoder decoder([](const char*) {});
-    TReadOnlyMemoryStream stream(bytes.data() + descriptor + 10, bytes.size() - descriptor - 10);
-    decoder.DecodePixels(stream, stored.data(), 1, 3, false, 0);
-    EXPECT_EQ(stored, Bytes({1, 3, 2}));
-    EXPECT_EQ(Load(bytes).image->Frames()[0].Pixels, Bytes({1, 2, 3}));
-}
-
 TEST(GifWriter, TheImageSeparatorIsAlwaysWritten) {
     // A frame read after a stray byte keeps that byte as its separator.
+    // A comment, then a frame whose separator is a stray byte.
     const Bytes file = TByteBuilder()
                            .Append(ScreenWith4Colors(1, 1))
-                           .Raw({0x21, 0xFE, 1, 'x', 0})  // comment
-                           .U8(0x55)                      // stray byte: becomes the separator
-                           .U16(0)
-                           .U16(0)
-                           .U16(1)
-                           .U16(1)
-                           .U8(0)
+                           .Raw({0x21, 0xFE, 1, 'x', 0})
+                           .Descriptor(0, 0, 1, 1, 0, 0x55)
                            .Append(PackCodes(2, {{4, 3}, {3, 3}, {5, 3}}))
                            .U8(0x3B)
                            .Get();
@@ -152,12 +113,8 @@ TEST(GifWriter, TheImageSeparatorIsAlwaysWritten) {
 TEST(GifWriter, ExtensionsAreWrittenAsStored) {
     TGIFImage image;
     AddColors(image.Header().GlobalColorMap(), 2);
-    TGIFSubImage& frame = AddFrame(image, 1, 1, {0});
-    auto control = std::make_unique<TGIFGraphicControlExtension>(frame);
-    control->Flags = 0x09;
-    control->Delay = 0x0102;
-    control->TransparentColorIndex = 1;
-    frame.Extensions().Add(std::move(control));
+    // Disposal 2 and transparent index 1: flags 0x09.
+    TGIFSubImage& frame = AddFrame(image, {0, 0, 1, 1, {0}, 2, 0x0102, 1});
     auto comment = std::make_unique<TGIFCommentExtension>(frame);
     comment->TextLines = {"", std::string(300, 'c')};
     frame.Extensions().Add(std::move(comment));
@@ -236,7 +193,7 @@ TEST(GifWriter, TheEncoderStartsAFreshTableBeforeTheDecoderWouldRunOut) {
         seed = seed * 1103515245 + 12345;
         p = static_cast<uint8_t>(seed >> 16);
     }
-    AddFrame(image, 200, 150, pixels);
+    AddFrame(image, {0, 0, 200, 150, pixels});
     const Bytes bytes = Save(image);
     const size_t dataStart = 13 + 768 + 10;
     const std::vector<TCode> codes = ReadCodes(Bytes(bytes.begin() + dataStart, bytes.end() - 1));
@@ -267,7 +224,7 @@ TEST(GifWriter, HashHomeSlotIsTheRemainderForEveryKey) {
 TEST(GifWriter, ProgressAfterEveryFrame) {
     TGIFImage image;
     AddColors(image.Header().GlobalColorMap(), 2);
-    for (int i = 0; i < 3; ++i) AddFrame(image, 1, 1, {0});
+    for (int i = 0; i < 3; ++i) AddFrame(image, {0, 0, 1, 1, {0}});
     std::vector<std::tuple<TObject*, TProgressStage, int, bool>> reports;
     image.OnProgress = [&](TObject* sender, TProgressStage stage, uint8_t percent, bool redraw,
                            const gdi::RECT&, const std::string& msg) {
