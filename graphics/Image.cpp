@@ -153,14 +153,15 @@ void TImage::SetTransparent(bool on) {
 }
 
 void TImage::PictureModified() {
-    // Every pixel a command writes ends here: when only pixels changed and the view
-    // already has the size the last full pass found, a repaint is all there is to ask.
-    const TGraphic* graphic = picture_->Graphic();
-    if (graphic && graphic == seenGraphic_ && graphic->PixelsOnlyChange() && !AutoSizePending()) {
+    // Every pixel a command writes ends here. When only pixels changed, the picture's
+    // size, transparency and palette are what the last full pass found.
+    TGraphic* graphic = picture_->Graphic();
+    if (graphic && graphic == seenGraphic_ && graphic->PixelsOnlyChange()) {
+        if (AutoSizePending()) SetBounds(Left(), Top(), seenWidth_, seenHeight_);
         if (!drawing_) Invalidate();
         return;
     }
-    PictureModifiedFully();
+    RereadPicture(graphic);
 }
 
 bool TImage::AutoSizePending() const {
@@ -168,15 +169,7 @@ bool TImage::AutoSizePending() const {
            (seenWidth_ != Width() || seenHeight_ != Height());
 }
 
-void TImage::PictureModifiedFully() {
-    TGraphic* graphic = picture_->Graphic();
-    if (graphic && graphic == seenGraphic_ && graphic->PixelsOnlyChange()) {
-        // Only pixels changed, so the picture's size, transparency and palette are what
-        // the last full pass found.
-        if (AutoSizePending()) SetBounds(Left(), Top(), seenWidth_, seenHeight_);
-        if (!drawing_) Invalidate();
-        return;
-    }
+void TImage::RereadPicture(TGraphic* graphic) {
     seenGraphic_ = graphic;
     if (!graphic) {
         SetOpaque(false);

@@ -81,7 +81,8 @@ class TImage : public TControl {
   private:
     // The view's size differs from the picture's and the view sizes itself to it.
     bool AutoSizePending() const;
-    void PictureModifiedFully();
+    // The full pass over a new or changed picture: size, transparency, palette.
+    void RereadPicture(TGraphic* graphic);
     void PictureProgress(TObject* sender, TProgressStage stage, uint8_t percent, bool redrawNow,
                          const gdi::RECT& r, const std::string& msg);
 

@@ -18,27 +18,27 @@ step() { echo "== $*"; }
 
 # The visible window with exactly this title, if any.
 window() { xdotool search --onlyvisible --name "^$1\$" 2> /dev/null | head -n 1 || true; }
+shown() { [[ -n "$(window "$1")" ]]; }
+gone() { [[ -z "$(window "$1")" ]]; }
+# Runs a check every tenth of a second until it holds; false after 15 seconds.
+eventually() {
+    for _ in $(seq 150); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+# Waits for the window and prints its id.
 wait_window() {
-    local w
-    for _ in $(seq 150); do
-        w=$(window "$1")
-        [[ -n "$w" ]] && { echo "$w"; return 0; }
-        sleep 0.1
-    done
-    fail "window \"$1\" did not appear"
+    eventually shown "$1" || fail "window \"$1\" did not appear"
+    window "$1"
 }
-wait_gone() {
-    for _ in $(seq 150); do
-        [[ -z "$(window "$1")" ]] && return 0
-        sleep 0.1
-    done
-    fail "window \"$1\" did not go"
-}
+wait_gone() { eventually gone "$1" || fail "window \"$1\" did not go"; }
 # The title-bar close button, asked again until the window goes (Qt can leave the
 # first request waiting for the next event).
 close() {
     for _ in $(seq 30); do
-        [[ -z "$(window "$1")" ]] && return 0
+        gone "$1" && return 0
         "$close_window" "$1" 1 > /dev/null 2>&1 || true
         sleep 0.5
     done
@@ -61,6 +61,7 @@ colours() { convert "$shots/$1.png" -crop "$4x$5+$2+$3" +repage -format %k info:
 
 # How many windows of the program are visible (drop-downs included).
 program_windows() { xdotool search --onlyvisible --classname '^vardel$' 2> /dev/null | wc -l; }
+more_windows_than() { (($(program_windows) > $1)); }
 # Chooses a command: a click on the menu bar, then Down presses and Return in the
 # drop-down; "popup/..." opens the view's pop-up menu with the right button.
 choose() {
@@ -73,10 +74,7 @@ choose() {
     if ((downs > 0)); then
         # The keys go to the drop-down only once it is open: on a busy machine that
         # can take a while.
-        for _ in $(seq 150); do
-            (($(program_windows) > before)) && break
-            sleep 0.1
-        done
+        eventually more_windows_than "$before" || true
         sleep 0.2
         for _ in $(seq "$downs"); do xdotool key Down; done
         xdotool key Return
@@ -93,22 +91,14 @@ file_dialog() {
     done
     return 0
 }
+file_dialog_open() { [[ -n "$(file_dialog)" ]]; }
+file_dialog_closed() { [[ -z "$(file_dialog)" ]]; }
 # Answers the open or save dialog with a full path.
 answer_file_dialog() {
-    local d=
-    for _ in $(seq 150); do
-        d=$(file_dialog)
-        [[ -n "$d" ]] && break
-        sleep 0.1
-    done
-    [[ -n "$d" ]] || fail "no file dialog"
+    eventually file_dialog_open || fail "no file dialog"
     xdotool type --delay 2 "$1"
     xdotool key Return
-    for _ in $(seq 150); do
-        [[ -z "$(file_dialog)" ]] && return 0
-        sleep 0.1
-    done
-    fail "the file dialog did not close"
+    eventually file_dialog_closed || fail "the file dialog did not close"
 }
 # The top of the main window's client area: the window is the menu bar above the
 # client area, which is as large as Image1's picture.
