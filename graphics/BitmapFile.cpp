@@ -5,6 +5,7 @@
 
 #include "graphics/Bitmap.h"
 #include "graphics/PaletteColors.h"
+#include "platform/runtime/ByteOrder.h"
 #include "platform/runtime/Exceptions.h"
 
 namespace vardel {
@@ -15,17 +16,9 @@ constexpr uint32_t kCoreHeaderSize = 12;
 constexpr uint32_t kInfoHeaderSize = 40;
 constexpr size_t kFileHeaderSize = 14;
 
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Le32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t{p[3]} << 24); }
-void Put16(uint8_t* p, uint16_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
+[[noreturn]] void NotValid() {
+    throw EInvalidGraphic(msg::kInvalidGraphic);
 }
-void Put32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-[[noreturn]] void NotValid() { throw EInvalidGraphic(msg::kInvalidGraphic); }
 
 // The platform refused the description: its own message when it gave a reason.
 [[noreturn]] void Refused() {
@@ -35,7 +28,9 @@ void Put32(uint8_t* p, uint32_t v) {
     NotValid();
 }
 
-uint64_t RowStride(int64_t width, int bits) { return static_cast<uint64_t>(((width * bits + 31) & ~int64_t{31}) / 8); }
+uint64_t RowStride(int64_t width, int bits) {
+    return static_cast<uint64_t>(((width * bits + 31) & ~int64_t{31}) / 8);
+}
 }  // namespace
 
 void TBitmap::ReadStream(TStream& input, int64_t length) {
@@ -48,39 +43,39 @@ void TBitmap::ReadStream(TStream& input, int64_t length) {
     }
     uint8_t fileHeader[kFileHeaderSize];
     input.ReadBuffer(fileHeader, sizeof fileHeader);
-    if (Le16(fileHeader) != kBmpMagic) NotValid();
+    if (LoadLe16(fileHeader) != kBmpMagic) NotValid();
     int64_t remaining = length - static_cast<int64_t>(kFileHeaderSize);
 
     uint8_t sizeField[4];
     input.ReadBuffer(sizeField, 4);
-    const uint32_t headerSize = Le32(sizeField);
+    const uint32_t headerSize = LoadLe32(sizeField);
     const bool core = headerSize == kCoreHeaderSize;
     if (!core && headerSize < kInfoHeaderSize) NotValid();
     if (headerSize > static_cast<uint64_t>(remaining)) throw EReadError(msg::kStreamRead);
     std::vector<uint8_t> header(std::max<uint32_t>(headerSize, kInfoHeaderSize), 0);
-    Put32(header.data(), headerSize);
+    StoreLe32(header.data(), headerSize);
     gdi::BITMAPINFO info;
     auto& h = info.bmiHeader;
     if (core) {
         uint8_t c[8];
         input.ReadBuffer(c, sizeof c);
-        h.biWidth = Le16(c);
-        h.biHeight = Le16(c + 2);
-        h.biPlanes = Le16(c + 4);
-        h.biBitCount = Le16(c + 6);
+        h.biWidth = LoadLe16(c);
+        h.biHeight = LoadLe16(c + 2);
+        h.biPlanes = LoadLe16(c + 4);
+        h.biBitCount = LoadLe16(c + 6);
     } else {
         input.ReadBuffer(header.data() + 4, headerSize - 4);
         const uint8_t* p = header.data();
-        h.biWidth = static_cast<int32_t>(Le32(p + 4));
-        h.biHeight = static_cast<int32_t>(Le32(p + 8));
-        h.biPlanes = Le16(p + 12);
-        h.biBitCount = Le16(p + 14);
-        h.biCompression = Le32(p + 16);
-        h.biSizeImage = Le32(p + 20);
-        h.biXPelsPerMeter = static_cast<int32_t>(Le32(p + 24));
-        h.biYPelsPerMeter = static_cast<int32_t>(Le32(p + 28));
-        h.biClrUsed = Le32(p + 32);
-        h.biClrImportant = Le32(p + 36);
+        h.biWidth = static_cast<int32_t>(LoadLe32(p + 4));
+        h.biHeight = static_cast<int32_t>(LoadLe32(p + 8));
+        h.biPlanes = LoadLe16(p + 12);
+        h.biBitCount = LoadLe16(p + 14);
+        h.biCompression = LoadLe32(p + 16);
+        h.biSizeImage = LoadLe32(p + 20);
+        h.biXPelsPerMeter = static_cast<int32_t>(LoadLe32(p + 24));
+        h.biYPelsPerMeter = static_cast<int32_t>(LoadLe32(p + 28));
+        h.biClrUsed = LoadLe32(p + 32);
+        h.biClrImportant = LoadLe32(p + 36);
     }
     remaining -= headerSize;
 
@@ -91,7 +86,8 @@ void TBitmap::ReadStream(TStream& input, int64_t length) {
     TStream* stream = &input;
     if (!core && h.biCompression != gdi::BI_RGB && h.biCompression != gdi::BI_BITFIELDS) {
         const size_t prefix = kFileHeaderSize + headerSize;
-        kept = std::make_shared<std::vector<uint8_t>>(prefix + static_cast<size_t>(std::max<int64_t>(remaining, 0)));
+        kept = std::make_shared<std::vector<uint8_t>>(
+            prefix + static_cast<size_t>(std::max<int64_t>(remaining, 0)));
         std::memcpy(kept->data(), fileHeader, kFileHeaderSize);
         std::memcpy(kept->data() + kFileHeaderSize, header.data(), headerSize);
         const size_t got = input.Read(kept->data() + prefix, kept->size() - prefix);
@@ -105,19 +101,21 @@ void TBitmap::ReadStream(TStream& input, int64_t length) {
     h.biSize = kInfoHeaderSize;
     if (h.biPlanes != 1) NotValid();
 
-    const bool bitfields = h.biCompression == gdi::BI_BITFIELDS && (h.biBitCount == 16 || h.biBitCount == 32);
+    const bool bitfields =
+        h.biCompression == gdi::BI_BITFIELDS && (h.biBitCount == 16 || h.biBitCount == 32);
     if (bitfields && headerSize == kInfoHeaderSize) {
         uint8_t m[12];
         stream->ReadBuffer(m, sizeof m);
-        info.bmiMasks = {Le32(m), Le32(m + 4), Le32(m + 8)};
+        info.bmiMasks = {LoadLe32(m), LoadLe32(m + 4), LoadLe32(m + 8)};
         remaining -= 12;
     } else if (bitfields && headerSize >= 52) {
         // Larger headers carry the masks inside them.
-        info.bmiMasks = {Le32(&header[40]), Le32(&header[44]), Le32(&header[48])};
+        info.bmiMasks = {LoadLe32(&header[40]), LoadLe32(&header[44]), LoadLe32(&header[48])};
     }
 
     uint32_t colors = h.biClrUsed;
-    if (colors == 0 && (h.biBitCount == 1 || h.biBitCount == 4 || h.biBitCount == 8)) colors = 1u << h.biBitCount;
+    if (colors == 0 && (h.biBitCount == 1 || h.biBitCount == 4 || h.biBitCount == 8))
+        colors = 1u << h.biBitCount;
     if (colors > 256) NotValid();
     h.biClrUsed = colors;
     const size_t entrySize = core ? 3 : 4;
@@ -132,8 +130,10 @@ void TBitmap::ReadStream(TStream& input, int64_t length) {
     // Other programs often leave a gap before the rows (larger headers, alignment):
     // the rows start where the file header says, when that lies past the table and
     // inside the file.
-    const int64_t afterTable = static_cast<int64_t>(kFileHeaderSize + headerSize + (bitfields && headerSize == kInfoHeaderSize ? 12 : 0) + table.size());
-    const int64_t offBits = Le32(fileHeader + 10);
+    const int64_t afterTable =
+        static_cast<int64_t>(kFileHeaderSize + headerSize +
+                             (bitfields && headerSize == kInfoHeaderSize ? 12 : 0) + table.size());
+    const int64_t offBits = LoadLe32(fileHeader + 10);
     if (offBits > afterTable && offBits < length) {
         stream->Seek(offBits - afterTable, SeekOrigin::Current);
         remaining -= offBits - afterTable;
@@ -148,14 +148,16 @@ void TBitmap::ReadStream(TStream& input, int64_t length) {
         pixelBytes = stride * static_cast<uint64_t>(height);
         h.biSizeImage = static_cast<uint32_t>(std::min<uint64_t>(pixelBytes, UINT32_MAX));
     }
-    pixelBytes = std::min<uint64_t>(pixelBytes, static_cast<uint64_t>(std::max<int64_t>(remaining, 0)));
+    pixelBytes =
+        std::min<uint64_t>(pixelBytes, static_cast<uint64_t>(std::max<int64_t>(remaining, 0)));
 
     auto fresh = std::make_shared<TBitmapImage>();
     fresh->keptFileBytes = kept;
     fresh->coreHeaderOrigin = core;
     gdi::SetLastError(gdi::ERROR_SUCCESS);
     gdi::HDC screen = gdi::GetDC();
-    if ((h.biCompression == gdi::BI_RGB || h.biCompression == gdi::BI_BITFIELDS) && !DeviceBitmapsOnly) {
+    if ((h.biCompression == gdi::BI_RGB || h.biCompression == gdi::BI_BITFIELDS) &&
+        !DeviceBitmapsOnly) {
         uint8_t* bits = nullptr;
         gdi::HBITMAP section = gdi::CreateDIBSection(screen, info, gdi::DIB_RGB_COLORS, &bits);
         gdi::ReleaseDC(screen);
@@ -163,14 +165,17 @@ void TBitmap::ReadStream(TStream& input, int64_t length) {
         gdi::DIBSECTION made;
         gdi::GetObject(section, made);
         // Rows go straight into the section; a short file fills the first rows only.
-        const uint64_t capacity = static_cast<uint64_t>(made.dsBm.bmWidthBytes) * made.dsBm.bmHeight;
+        const uint64_t capacity =
+            static_cast<uint64_t>(made.dsBm.bmWidthBytes) * made.dsBm.bmHeight;
         const size_t want = static_cast<size_t>(std::min(pixelBytes, capacity));
         stream->Read(bits, want);
         fresh->handle = section;
         fresh->section = section;
     } else {
         // A device bitmap has the display's depth, whatever the file's.
-        if (h.biWidth > 0) CheckPictureAllocation(static_cast<uint64_t>(h.biWidth) * static_cast<uint64_t>(height) * 4);
+        if (h.biWidth > 0)
+            CheckPictureAllocation(static_cast<uint64_t>(h.biWidth) *
+                                   static_cast<uint64_t>(height) * 4);
         std::vector<uint8_t> data(static_cast<size_t>(pixelBytes));
         data.resize(stream->Read(data.data(), data.size()));
         gdi::HDC memory = gdi::CreateCompatibleDC(screen);
@@ -181,8 +186,8 @@ void TBitmap::ReadStream(TStream& input, int64_t length) {
             gdi::SelectPalette(memory, palette, false);
             gdi::RealizePalette(memory);
         }
-        gdi::HBITMAP bitmap =
-            gdi::CreateDIBitmap(memory, h, gdi::CBM_INIT, data.data(), data.size(), info, gdi::DIB_RGB_COLORS);
+        gdi::HBITMAP bitmap = gdi::CreateDIBitmap(memory, h, gdi::CBM_INIT, data.data(),
+                                                  data.size(), info, gdi::DIB_RGB_COLORS);
         gdi::DeleteDC(memory);
         gdi::ReleaseDC(screen);
         if (!bitmap) Refused();
@@ -238,7 +243,8 @@ void TBitmap::WriteStream(TStream& stream) {
         converted.resize(RowStride(h.biWidth, h.biBitCount) * h.biHeight);
         FreeContext();
         gdi::HDC screen = gdi::GetDC();
-        gdi::GetDIBits(screen, image.handle, 0, h.biHeight, converted.data(), info, gdi::DIB_RGB_COLORS);
+        gdi::GetDIBits(screen, image.handle, 0, h.biHeight, converted.data(), info,
+                       gdi::DIB_RGB_COLORS);
         gdi::ReleaseDC(screen);
         h.biXPelsPerMeter = image.description.dsBmih.biXPelsPerMeter;
         h.biYPelsPerMeter = image.description.dsBmih.biYPelsPerMeter;
@@ -257,8 +263,9 @@ void TBitmap::WriteStream(TStream& stream) {
     }
     const bool bitfields = h.biBitCount > 8 && h.biCompression == gdi::BI_BITFIELDS;
     if (bitfields && info.bmiMasks == std::array<uint32_t, 3>{})
-        info.bmiMasks = h.biBitCount == 16 ? std::array<uint32_t, 3>{0xF800, 0x07E0, 0x001F}
-                                           : std::array<uint32_t, 3>{0x00FF0000, 0x0000FF00, 0x000000FF};
+        info.bmiMasks = h.biBitCount == 16
+                            ? std::array<uint32_t, 3>{0xF800, 0x07E0, 0x001F}
+                            : std::array<uint32_t, 3>{0x00FF0000, 0x0000FF00, 0x000000FF};
     if (colorCount != 0) h.biClrUsed = static_cast<uint32_t>(colorCount);
 
     std::vector<uint8_t> head;
@@ -266,11 +273,11 @@ void TBitmap::WriteStream(TStream& stream) {
         const size_t entries = h.biBitCount <= 8 ? (size_t{1} << h.biBitCount) : 0;
         head.assign(kFileHeaderSize + kCoreHeaderSize + 3 * entries, 0);
         uint8_t* c = &head[kFileHeaderSize];
-        Put32(c, kCoreHeaderSize);
-        Put16(c + 4, static_cast<uint16_t>(h.biWidth));
-        Put16(c + 6, static_cast<uint16_t>(h.biHeight));
-        Put16(c + 8, 1);
-        Put16(c + 10, h.biBitCount);
+        StoreLe32(c, kCoreHeaderSize);
+        StoreLe16(c + 4, static_cast<uint16_t>(h.biWidth));
+        StoreLe16(c + 6, static_cast<uint16_t>(h.biHeight));
+        StoreLe16(c + 8, 1);
+        StoreLe16(c + 10, h.biBitCount);
         for (size_t i = 0; i < std::min(entries, info.bmiColors.size()); ++i) {
             c[12 + 3 * i] = info.bmiColors[i].rgbBlue;
             c[13 + 3 * i] = info.bmiColors[i].rgbGreen;
@@ -279,20 +286,20 @@ void TBitmap::WriteStream(TStream& stream) {
     } else {
         head.assign(kFileHeaderSize + kInfoHeaderSize + (bitfields ? 12 : 0) + 4 * colorCount, 0);
         uint8_t* p = &head[kFileHeaderSize];
-        Put32(p, kInfoHeaderSize);
-        Put32(p + 4, static_cast<uint32_t>(h.biWidth));
-        Put32(p + 8, static_cast<uint32_t>(h.biHeight));
-        Put16(p + 12, 1);
-        Put16(p + 14, h.biBitCount);
-        Put32(p + 16, h.biCompression);
-        Put32(p + 20, h.biSizeImage);
-        Put32(p + 24, static_cast<uint32_t>(h.biXPelsPerMeter));
-        Put32(p + 28, static_cast<uint32_t>(h.biYPelsPerMeter));
-        Put32(p + 32, h.biClrUsed);
-        Put32(p + 36, h.biClrImportant);
+        StoreLe32(p, kInfoHeaderSize);
+        StoreLe32(p + 4, static_cast<uint32_t>(h.biWidth));
+        StoreLe32(p + 8, static_cast<uint32_t>(h.biHeight));
+        StoreLe16(p + 12, 1);
+        StoreLe16(p + 14, h.biBitCount);
+        StoreLe32(p + 16, h.biCompression);
+        StoreLe32(p + 20, h.biSizeImage);
+        StoreLe32(p + 24, static_cast<uint32_t>(h.biXPelsPerMeter));
+        StoreLe32(p + 28, static_cast<uint32_t>(h.biYPelsPerMeter));
+        StoreLe32(p + 32, h.biClrUsed);
+        StoreLe32(p + 36, h.biClrImportant);
         uint8_t* t = p + kInfoHeaderSize;
         if (bitfields) {
-            for (int i = 0; i < 3; ++i) Put32(t + 4 * i, info.bmiMasks[i]);
+            for (int i = 0; i < 3; ++i) StoreLe32(t + 4 * i, info.bmiMasks[i]);
             t += 12;
         }
         for (size_t i = 0; i < colorCount; ++i) {
@@ -302,9 +309,9 @@ void TBitmap::WriteStream(TStream& stream) {
         }
     }
     const uint32_t offBits = static_cast<uint32_t>(head.size());
-    Put16(&head[0], kBmpMagic);
-    Put32(&head[2], offBits + h.biSizeImage);
-    Put32(&head[10], offBits);
+    StoreLe16(&head[0], kBmpMagic);
+    StoreLe32(&head[2], offBits + h.biSizeImage);
+    StoreLe32(&head[10], offBits);
     stream.WriteBuffer(head.data(), head.size());
     stream.WriteBuffer(rows, h.biSizeImage);
 }

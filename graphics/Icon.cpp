@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "graphics/Canvas.h"
+#include "platform/runtime/ByteOrder.h"
 #include "platform/runtime/Exceptions.h"
 
 namespace vardel {
@@ -11,8 +12,6 @@ VARDEL_DEFINE_GRAPHIC_CLASS(TIcon, TGraphic)
 
 namespace {
 constexpr size_t kDirectorySize = 6, kEntrySize = 16;
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Le32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t{p[3]} << 24); }
 }  // namespace
 
 void TIcon::LoadStream(TStream& stream) {
@@ -20,27 +19,31 @@ void TIcon::LoadStream(TStream& stream) {
     std::vector<uint8_t> bytes(static_cast<size_t>(std::max<int64_t>(length, 0)));
     if (bytes.size() < kDirectorySize) throw EReadError(msg::kStreamRead);
     stream.ReadBuffer(bytes.data(), bytes.size());
-    if (Le16(&bytes[2]) > 1) throw EInvalidGraphic(msg::kIconInvalid);
-    const size_t count = Le16(&bytes[4]);
+    if (LoadLe16(&bytes[2]) > 1) throw EInvalidGraphic(msg::kIconInvalid);
+    const size_t count = LoadLe16(&bytes[4]);
     if (kDirectorySize + count * kEntrySize > bytes.size()) throw EReadError(msg::kStreamRead);
     for (size_t i = 0; i < count; ++i) {
         const uint8_t* e = &bytes[kDirectorySize + i * kEntrySize];
-        if (uint64_t{Le32(e + 12)} + Le32(e + 8) > bytes.size()) throw EReadError(msg::kStreamRead);
+        if (uint64_t{LoadLe32(e + 12)} + LoadLe32(e + 8) > bytes.size())
+            throw EReadError(msg::kStreamRead);
     }
     bytes_ = std::move(bytes);
     icon_.reset();
     NotifyChanged(this);
 }
 
-void TIcon::SaveStream(TStream& stream) { stream.WriteBuffer(bytes_.data(), bytes_.size()); }
+void TIcon::SaveStream(TStream& stream) {
+    stream.WriteBuffer(bytes_.data(), bytes_.size());
+}
 
 std::vector<TIcon::Entry> TIcon::Entries() const {
     std::vector<Entry> entries;
     if (bytes_.size() < kDirectorySize) return entries;
-    const size_t count = Le16(&bytes_[4]);
+    const size_t count = LoadLe16(&bytes_[4]);
     for (size_t i = 0; i < count; ++i) {
         const uint8_t* e = &bytes_[kDirectorySize + i * kEntrySize];
-        entries.push_back({e[0] ? e[0] : 256, e[1] ? e[1] : 256, Le16(e + 6), Le32(e + 8), Le32(e + 12)});
+        entries.push_back({e[0] ? e[0] : 256, e[1] ? e[1] : 256, LoadLe16(e + 6), LoadLe32(e + 8),
+                           LoadLe32(e + 12)});
     }
     return entries;
 }
@@ -98,7 +101,8 @@ void TIcon::SetHeight(int value) {
 void TIcon::Render(TCanvas& canvas, const gdi::RECT& rect) {
     // Images stored as PNG have no platform icon and draw nothing.
     if (gdi::HICON icon = Handle())
-        gdi::DrawIconEx(canvas.DrawingContext(), rect.left, rect.top, icon, rect.Width(), rect.Height());
+        gdi::DrawIconEx(canvas.DrawingContext(), rect.left, rect.top, icon, rect.Width(),
+                        rect.Height());
 }
 
 void TIcon::Assign(const TPersistent* source) {

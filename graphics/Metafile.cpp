@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "platform/runtime/ByteOrder.h"
 #include "platform/runtime/Exceptions.h"
 #include "platform/runtime/Files.h"
 
@@ -16,16 +17,6 @@ constexpr uint32_t kPlaceableKey = 0x9AC6CDD7;
 constexpr size_t kPlaceableSize = 22, kEnhancedHeader = 100;
 constexpr int kScreenInch = 96, kHundredthsPerInch = 2540, kTwipsPerInch = 1440;
 
-uint16_t Le16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-uint32_t Le32(const uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t{p[3]} << 24);
-}
-void Put16(uint8_t* p, uint16_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
 int RoundDiv(int64_t a, int64_t b) {
     return static_cast<int>(std::llround(static_cast<double>(a) / b));
 }
@@ -37,8 +28,8 @@ void TMetafile::LoadStream(TStream& stream) {
     if (remaining > static_cast<int64_t>(kEnhancedHeader)) {
         const int64_t at = stream.Position();
         stream.ReadBuffer(head, kEnhancedHeader);
-        if (Le32(head) == 1 && Le32(head + 40) == kEnhancedSignature) {
-            const uint32_t total = Le32(head + 48);
+        if (LoadLe32(head) == 1 && LoadLe32(head + 40) == kEnhancedSignature) {
+            const uint32_t total = LoadLe32(head + 48);
             if (total < kEnhancedHeader) throw EInvalidGraphic(msg::kMetafileInvalid);
             std::vector<uint8_t> bytes(head, head + kEnhancedHeader);
             if (total > remaining) throw EReadError(msg::kStreamRead);
@@ -47,10 +38,10 @@ void TMetafile::LoadStream(TStream& stream) {
             gdi::HENHMETAFILE handle = gdi::SetEnhMetaFileBits(bytes.data(), bytes.size());
             if (!handle) throw EInvalidGraphic(msg::kMetafileInvalid);
             // The frame rectangle, in 0.01 mm.
-            mmWidth_ =
-                static_cast<int32_t>(Le32(head + 32)) - static_cast<int32_t>(Le32(head + 24));
-            mmHeight_ =
-                static_cast<int32_t>(Le32(head + 36)) - static_cast<int32_t>(Le32(head + 28));
+            mmWidth_ = static_cast<int32_t>(LoadLe32(head + 32)) -
+                       static_cast<int32_t>(LoadLe32(head + 24));
+            mmHeight_ = static_cast<int32_t>(LoadLe32(head + 36)) -
+                        static_cast<int32_t>(LoadLe32(head + 28));
             handle_ = handle;
             enhanced_ = true;
             inch_ = 0;
@@ -66,17 +57,18 @@ void TMetafile::LoadStream(TStream& stream) {
     uint8_t p[kPlaceableSize];
     stream.ReadBuffer(p, kPlaceableSize);
     uint16_t sum = 0;
-    for (int i = 0; i < 10; ++i) sum ^= Le16(p + 2 * i);
-    if (Le32(p) != kPlaceableKey || Le16(p + 20) != sum)
+    for (int i = 0; i < 10; ++i) sum ^= LoadLe16(p + 2 * i);
+    if (LoadLe32(p) != kPlaceableKey || LoadLe16(p + 20) != sum)
         throw EInvalidGraphic(msg::kMetafileInvalid);
     std::vector<uint8_t> bytes(static_cast<size_t>(remaining) - kPlaceableSize);
     stream.ReadBuffer(bytes.data(), bytes.size());
     gdi::HENHMETAFILE handle = gdi::SetWinMetaFileBits(bytes.data(), bytes.size());
     if (!handle) throw EInvalidGraphic(msg::kMetafileInvalid);
-    const auto left = static_cast<int16_t>(Le16(p + 6)), top = static_cast<int16_t>(Le16(p + 8));
-    const auto right = static_cast<int16_t>(Le16(p + 10)),
-               bottom = static_cast<int16_t>(Le16(p + 12));
-    const int inch = Le16(p + 14) ? Le16(p + 14) : kScreenInch;
+    const auto left = static_cast<int16_t>(LoadLe16(p + 6)),
+               top = static_cast<int16_t>(LoadLe16(p + 8));
+    const auto right = static_cast<int16_t>(LoadLe16(p + 10)),
+               bottom = static_cast<int16_t>(LoadLe16(p + 12));
+    const int inch = LoadLe16(p + 14) ? LoadLe16(p + 14) : kScreenInch;
     mmWidth_ = RoundDiv(int64_t{right - left} * kHundredthsPerInch, inch);
     mmHeight_ = RoundDiv(int64_t{bottom - top} * kHundredthsPerInch, inch);
     placeableBox_ = {left, top, right, bottom};
@@ -102,14 +94,14 @@ void TMetafile::WriteForm(TStream& stream, bool enhanced) {
                RoundDiv(int64_t{mmHeight_} * inch, kHundredthsPerInch)};
     uint8_t p[kPlaceableSize] = {};
     p[0] = 0xD7, p[1] = 0xCD, p[2] = 0xC6, p[3] = 0x9A;
-    Put16(p + 6, static_cast<uint16_t>(box.left));
-    Put16(p + 8, static_cast<uint16_t>(box.top));
-    Put16(p + 10, static_cast<uint16_t>(box.right));
-    Put16(p + 12, static_cast<uint16_t>(box.bottom));
-    Put16(p + 14, static_cast<uint16_t>(inch));
+    StoreLe16(p + 6, static_cast<uint16_t>(box.left));
+    StoreLe16(p + 8, static_cast<uint16_t>(box.top));
+    StoreLe16(p + 10, static_cast<uint16_t>(box.right));
+    StoreLe16(p + 12, static_cast<uint16_t>(box.bottom));
+    StoreLe16(p + 14, static_cast<uint16_t>(inch));
     uint16_t sum = 0;
-    for (int i = 0; i < 10; ++i) sum ^= Le16(p + 2 * i);
-    Put16(p + 20, sum);
+    for (int i = 0; i < 10; ++i) sum ^= LoadLe16(p + 2 * i);
+    StoreLe16(p + 20, sum);
     stream.WriteBuffer(p, kPlaceableSize);
     const std::vector<uint8_t> bytes = gdi::GetWinMetaFileBits(handle_);
     stream.WriteBuffer(bytes.data(), bytes.size());

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "formats/gif/GifException.h"
+#include "platform/runtime/ByteOrder.h"
 #include "platform/runtime/Exceptions.h"
 
 namespace vardel {
@@ -12,16 +13,6 @@ namespace {
 
 constexpr size_t kFileHeaderSize = 14;
 constexpr size_t kInfoHeaderSize = 40;
-
-void Put16(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void Put32(uint8_t* p, uint32_t v) {
-    Put16(p, v);
-    Put16(p + 2, v >> 16);
-}
 
 }  // namespace
 
@@ -49,21 +40,21 @@ void TDIBWriter::MakeMemory() {
     // BITMAPFILEHEADER
     p[0] = 'B';
     p[1] = 'M';
-    Put32(p + 2, static_cast<uint32_t>(file_.size()));
-    Put32(p + 10, static_cast<uint32_t>(pixelOffset_));
+    StoreLe32(p + 2, static_cast<uint32_t>(file_.size()));
+    StoreLe32(p + 10, static_cast<uint32_t>(pixelOffset_));
     // BITMAPINFOHEADER: a positive height stores the rows bottom-up.
     uint8_t* info = p + kFileHeaderSize;
-    Put32(info, kInfoHeaderSize);
-    Put32(info + 4, static_cast<uint32_t>(width_));
-    Put32(info + 8, static_cast<uint32_t>(height_));
-    Put16(info + 12, 1);
-    Put16(info + 14, static_cast<uint32_t>(bits_));
+    StoreLe32(info, kInfoHeaderSize);
+    StoreLe32(info + 4, static_cast<uint32_t>(width_));
+    StoreLe32(info + 8, static_cast<uint32_t>(height_));
+    StoreLe16(info + 12, 1);
+    StoreLe16(info + 14, static_cast<uint16_t>(bits_));
     if (bits_ == 8) {
         std::vector<gdi::PALETTEENTRY> entries(256);
         const unsigned count =
             palette_ ? gdi::GetPaletteEntries(palette_, 0, 256, entries.data()) : 0;
-        Put32(info + 32, 256);    // colours used
-        Put32(info + 36, count);  // important colours
+        StoreLe32(info + 32, 256);    // colours used
+        StoreLe32(info + 36, count);  // important colours
         uint8_t* table = info + kInfoHeaderSize;
         for (unsigned i = 0; i < count; ++i) {
             table[4 * i] = entries[i].peBlue;

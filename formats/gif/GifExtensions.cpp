@@ -6,6 +6,7 @@
 #include "formats/gif/GifException.h"
 #include "formats/gif/GifImage.h"
 #include "formats/gif/GifStreamIO.h"
+#include "platform/runtime/ByteOrder.h"
 
 namespace vardel {
 
@@ -92,7 +93,7 @@ void TGIFGraphicControlExtension::LoadBody(TStream& stream) {
     const size_t got = stream.Read(b, sizeof b);
     BlockSize = b[0];
     Flags = b[1];
-    Delay = GetWord(b + 2);
+    Delay = LoadLe16(b + 2);
     TransparentColorIndex = b[4];
     Terminator = b[5];
     if (got < sizeof b) {
@@ -116,10 +117,10 @@ void TGIFTextExtension::LoadBody(TStream& stream) {
     uint8_t b[13];
     ReadExact(stream, b, sizeof b);
     BlockSize = b[0];
-    GridLeft = GetWord(b + 1);
-    GridTop = GetWord(b + 3);
-    GridWidth = GetWord(b + 5);
-    GridHeight = GetWord(b + 7);
+    GridLeft = LoadLe16(b + 1);
+    GridTop = LoadLe16(b + 3);
+    GridWidth = LoadLe16(b + 5);
+    GridHeight = LoadLe16(b + 7);
     CellWidth = b[9];
     CellHeight = b[10];
     ForegroundColorIndex = b[11];
@@ -230,13 +231,13 @@ void TGIFAppExtNSLoop::ReadAppData(TStream& stream) {
         if ((id & 7) == kLoopSubBlock) {
             if (rest < 2) throw GIFException(gifmsg::kInvalidData);
             ReadExact(stream, value, 2);
-            LoopCount = GetWord(value);
+            LoopCount = LoadLe16(value);
             rest -= 2;
         }
         if ((id & 7) == kBufferSubBlock) {
             if (rest < 4) throw GIFException(gifmsg::kInvalidData);
             ReadExact(stream, value, 4);
-            BufferSize = GetDWord(value);
+            BufferSize = LoadLe32(value);
             rest -= 4;
         }
         if (rest > 0) SkipBytes(stream, static_cast<size_t>(rest));

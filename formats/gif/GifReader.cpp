@@ -7,6 +7,7 @@
 #include "formats/gif/GifLzwDecoder.h"
 #include "formats/gif/GifModule.h"
 #include "formats/gif/GifStreamIO.h"
+#include "platform/runtime/ByteOrder.h"
 
 namespace vardel {
 
@@ -70,8 +71,8 @@ void TGIFHeader::LoadFromStream(TStream& stream) {
     // The version is not examined: 87a, 89a and anything else read alike.
     uint8_t screen[7];
     ReadExact(stream, screen, sizeof screen);
-    ScreenWidth = GetWord(screen);
-    ScreenHeight = GetWord(screen + 2);
+    ScreenWidth = LoadLe16(screen);
+    ScreenHeight = LoadLe16(screen + 2);
     ScreenFlags = screen[4];
     BackgroundIndex = screen[5];
     AspectRatio = screen[6];
@@ -127,10 +128,10 @@ void TGIFSubImage::LoadFromStream(TStream& stream, uint64_t pixelBytesBefore) {
     uint8_t descriptor[10];
     ReadExact(stream, descriptor, sizeof descriptor);
     Separator = descriptor[0];  // not checked: the extension list stopped here
-    Left = GetWord(descriptor + 1);
-    Top = GetWord(descriptor + 3);
-    Width = GetWord(descriptor + 5);
-    Height = GetWord(descriptor + 7);
+    Left = LoadLe16(descriptor + 1);
+    Top = LoadLe16(descriptor + 3);
+    Width = LoadLe16(descriptor + 5);
+    Height = LoadLe16(descriptor + 7);
     FrameFlags = descriptor[9];
     if (Width == 0 || Height == 0) {
         const TGIFImage* image = Image();

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "formats/gif/GifException.h"
+#include "platform/runtime/ByteOrder.h"
 
 namespace vardel {
 
@@ -50,13 +51,14 @@ void WriteByte(TStream& stream, uint8_t value) {
 }
 
 void WriteWord(TStream& stream, uint16_t value) {
-    const uint8_t bytes[2] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8)};
+    uint8_t bytes[2];
+    StoreLe16(bytes, value);
     stream.WriteBuffer(bytes, 2);
 }
 
 void WriteDWord(TStream& stream, uint32_t value) {
-    const uint8_t bytes[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-                              static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+    uint8_t bytes[4];
+    StoreLe32(bytes, value);
     stream.WriteBuffer(bytes, 4);
 }
 

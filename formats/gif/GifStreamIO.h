@@ -33,11 +33,4 @@ void WriteByte(TStream& stream, uint8_t value);
 void WriteWord(TStream& stream, uint16_t value);   // little-endian
 void WriteDWord(TStream& stream, uint32_t value);  // little-endian
 
-inline uint16_t GetWord(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-inline uint32_t GetDWord(const uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t{p[3]} << 24);
-}
-
 }  // namespace vardel

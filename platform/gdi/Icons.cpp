@@ -3,43 +3,45 @@
 #include <algorithm>
 
 #include "platform/gdi/GdiObjects.h"
+#include "platform/runtime/ByteOrder.h"
 
 namespace vardel::gdi {
 
-namespace {
-uint32_t Le32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t{p[3]} << 24); }
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-}  // namespace
+namespace {}  // namespace
 
 HICON CreateIconFromResource(const uint8_t* data, size_t size) {
-    if (!data || size < 40 || Le32(data) < 40 || Le32(data) > size) {
+    if (!data || size < 40 || LoadLe32(data) < 40 || LoadLe32(data) > size) {
         SetFailure(ERROR_INVALID_DATA);
         return nullptr;
     }
-    const uint32_t headerSize = Le32(data);
+    const uint32_t headerSize = LoadLe32(data);
     BITMAPINFO info;
     auto& h = info.bmiHeader;
-    h.biWidth = static_cast<int32_t>(Le32(data + 4));
-    const int32_t doubled = static_cast<int32_t>(Le32(data + 8));
-    h.biPlanes = Le16(data + 12);
-    h.biBitCount = Le16(data + 14);
-    h.biCompression = Le32(data + 16);
-    h.biClrUsed = Le32(data + 32);
+    h.biWidth = static_cast<int32_t>(LoadLe32(data + 4));
+    const int32_t doubled = static_cast<int32_t>(LoadLe32(data + 8));
+    h.biPlanes = LoadLe16(data + 12);
+    h.biBitCount = LoadLe16(data + 14);
+    h.biCompression = LoadLe32(data + 16);
+    h.biClrUsed = LoadLe32(data + 32);
     const int width = h.biWidth, height = doubled / 2;
     if (width <= 0 || width > 4096 || height <= 0 || height > 4096 || h.biCompression != BI_RGB ||
-        !(h.biBitCount == 1 || h.biBitCount == 4 || h.biBitCount == 8 || h.biBitCount == 24 || h.biBitCount == 32)) {
+        !(h.biBitCount == 1 || h.biBitCount == 4 || h.biBitCount == 8 || h.biBitCount == 24 ||
+          h.biBitCount == 32)) {
         SetFailure(ERROR_INVALID_DATA);
         return nullptr;
     }
     h.biHeight = height;
     size_t at = headerSize;
     if (h.biBitCount <= 8) {
-        const size_t n = h.biClrUsed && h.biClrUsed < (1u << h.biBitCount) ? h.biClrUsed : (1u << h.biBitCount);
+        const size_t n =
+            h.biClrUsed && h.biClrUsed < (1u << h.biBitCount) ? h.biClrUsed : (1u << h.biBitCount);
         if (at + 4 * n > size) {
             SetFailure(ERROR_INVALID_DATA);
             return nullptr;
         }
-        for (size_t i = 0; i < n; ++i) info.bmiColors.push_back({data[at + 4 * i], data[at + 4 * i + 1], data[at + 4 * i + 2], 0});
+        for (size_t i = 0; i < n; ++i)
+            info.bmiColors.push_back(
+                {data[at + 4 * i], data[at + 4 * i + 1], data[at + 4 * i + 2], 0});
         at += 4 * n;
     }
     const size_t xorStride = ((size_t(width) * h.biBitCount + 31) / 32) * 4;
@@ -55,8 +57,10 @@ HICON CreateIconFromResource(const uint8_t* data, size_t size) {
     if (h.biBitCount == 32) {
         // Copied as they are, alpha included; rows are stored bottom-up.
         for (int y = 0; y < height; ++y) {
-            std::memcpy(icon->color->Row(height - 1 - y), data + at + xorStride * y, 4 * size_t(width));
-            for (int x = 0; x < width; ++x) icon->hasAlpha |= data[at + xorStride * y + 4 * x + 3] != 0;
+            std::memcpy(icon->color->Row(height - 1 - y), data + at + xorStride * y,
+                        4 * size_t(width));
+            for (int x = 0; x < width; ++x)
+                icon->hasAlpha |= data[at + xorStride * y + 4 * x + 3] != 0;
         }
     } else {
         StoreDIBRows(*icon->color, info, data + at, xorStride * height);
@@ -99,8 +103,11 @@ bool DrawIconEx(const HDC& dc, int x, int y, const HICON& icon, int width, int h
             COLORREF out;
             if (icon->hasAlpha) {
                 const int a = p[3];
-                auto mix = [a](int s, int t) { return static_cast<uint8_t>((s * a + t * (255 - a) + 127) / 255); };
-                out = RGB(mix(p[2], GetRValue(dst)), mix(p[1], GetGValue(dst)), mix(p[0], GetBValue(dst)));
+                auto mix = [a](int s, int t) {
+                    return static_cast<uint8_t>((s * a + t * (255 - a) + 127) / 255);
+                };
+                out = RGB(mix(p[2], GetRValue(dst)), mix(p[1], GetGValue(dst)),
+                          mix(p[0], GetBValue(dst)));
             } else {
                 const COLORREF src = RGB(p[2], p[1], p[0]);
                 // AND with the mask, then XOR with the image.

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/gdi/GdiObjects.h"
+#include "platform/runtime/ByteOrder.h"
 
 namespace vardel::gdi {
 
@@ -15,28 +16,18 @@ constexpr uint32_t kEmbeddedEmf = 0x464D4556;  // "VEMF"
 constexpr uint32_t kEmbeddedWmf = 0x464D5756;  // "VWMF"
 constexpr size_t kChunk = 8192;
 
-uint32_t Le32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t{p[3]} << 24); }
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-void Put32(std::vector<uint8_t>& v, uint32_t x) {
-    for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(x >> (8 * i)));
-}
-void Put16(std::vector<uint8_t>& v, uint16_t x) {
-    v.push_back(static_cast<uint8_t>(x));
-    v.push_back(static_cast<uint8_t>(x >> 8));
-}
-
 // Enhanced bytes embedded by WmfEmbedding, or empty.
 std::vector<uint8_t> FindEmbeddedEmf(const std::vector<uint8_t>& wmf) {
     std::vector<uint8_t> emf;
     size_t at = 18;
     while (at + 6 <= wmf.size()) {
-        const uint64_t words = Le32(&wmf[at]);
-        const uint16_t function = Le16(&wmf[at + 4]);
+        const uint64_t words = LoadLe32(&wmf[at]);
+        const uint16_t function = LoadLe16(&wmf[at + 4]);
         if (words < 3 || at + words * 2 > wmf.size()) break;
-        if (function == kMetaEscape && words * 2 >= 18 && Le16(&wmf[at + 6]) == kMfComment &&
-            Le32(&wmf[at + 10]) == kEmbeddedEmf) {
-            const uint16_t count = Le16(&wmf[at + 8]);
-            const uint32_t total = Le32(&wmf[at + 14]);
+        if (function == kMetaEscape && words * 2 >= 18 && LoadLe16(&wmf[at + 6]) == kMfComment &&
+            LoadLe32(&wmf[at + 10]) == kEmbeddedEmf) {
+            const uint16_t count = LoadLe16(&wmf[at + 8]);
+            const uint32_t total = LoadLe32(&wmf[at + 14]);
             if (count < 8 || 10 + size_t{count} > words * 2 || total > (1u << 30)) return {};
             emf.insert(emf.end(), &wmf[at + 18], &wmf[at + 10 + count]);
             if (emf.size() > total) return {};
@@ -49,11 +40,12 @@ std::vector<uint8_t> FindEmbeddedEmf(const std::vector<uint8_t>& wmf) {
 }  // namespace
 
 HENHMETAFILE SetEnhMetaFileBits(const uint8_t* data, size_t size) {
-    if (!data || size < 88 || Le32(data) != kEmfHeaderType || Le32(data + 40) != kEmfSignature) {
+    if (!data || size < 88 || LoadLe32(data) != kEmfHeaderType ||
+        LoadLe32(data + 40) != kEmfSignature) {
         SetFailure(ERROR_INVALID_DATA);
         return nullptr;
     }
-    const uint32_t bytes = Le32(data + 48);
+    const uint32_t bytes = LoadLe32(data + 48);
     if (bytes < 88 || bytes > size) {
         SetFailure(ERROR_INVALID_DATA);
         return nullptr;
@@ -61,8 +53,9 @@ HENHMETAFILE SetEnhMetaFileBits(const uint8_t* data, size_t size) {
     auto m = std::make_shared<MetafileObj>();
     m->emf.assign(data, data + bytes);
     // A Windows metafile embedded by GetEnhMetaFileBits comes back in its own form.
-    if (bytes >= 88 + 16 + 4 && Le32(data + 88) == kEmfCommentType && Le32(data + 88 + 12) == kEmbeddedWmf) {
-        const uint32_t record = Le32(data + 92), count = Le32(data + 96);
+    if (bytes >= 88 + 16 + 4 && LoadLe32(data + 88) == kEmfCommentType &&
+        LoadLe32(data + 88 + 12) == kEmbeddedWmf) {
+        const uint32_t record = LoadLe32(data + 92), count = LoadLe32(data + 96);
         if (count >= 4 && 12 + size_t{count} <= record && 88 + size_t{record} <= bytes)
             m->wmf.assign(data + 88 + 16, data + 88 + 12 + count);
     }
@@ -70,8 +63,8 @@ HENHMETAFILE SetEnhMetaFileBits(const uint8_t* data, size_t size) {
 }
 
 HENHMETAFILE SetWinMetaFileBits(const uint8_t* data, size_t size) {
-    if (!data || size < 18 || (Le16(data) != 1 && Le16(data) != 2) || Le16(data + 2) != 9 ||
-        (Le16(data + 4) != 0x100 && Le16(data + 4) != 0x300)) {
+    if (!data || size < 18 || (LoadLe16(data) != 1 && LoadLe16(data) != 2) ||
+        LoadLe16(data + 2) != 9 || (LoadLe16(data + 4) != 0x100 && LoadLe16(data + 4) != 0x300)) {
         SetFailure(ERROR_INVALID_DATA);
         return nullptr;
     }
@@ -82,7 +75,9 @@ HENHMETAFILE SetWinMetaFileBits(const uint8_t* data, size_t size) {
     return m;
 }
 
-bool IsWinMetaFile(const HENHMETAFILE& metafile) { return metafile && metafile->emf.empty(); }
+bool IsWinMetaFile(const HENHMETAFILE& metafile) {
+    return metafile && metafile->emf.empty();
+}
 
 std::vector<uint8_t> GetEnhMetaFileBits(const HENHMETAFILE& metafile) {
     if (!metafile) return {};
@@ -92,30 +87,30 @@ std::vector<uint8_t> GetEnhMetaFileBits(const HENHMETAFILE& metafile) {
     const uint32_t count = static_cast<uint32_t>(metafile->wmf.size()) + 4;
     const uint32_t comment = (12 + count + 3) & ~3u;
     const uint32_t total = 88 + comment + 20;
-    Put32(out, kEmfHeaderType);
-    Put32(out, 88);
+    AppendLe32(out, kEmfHeaderType);
+    AppendLe32(out, 88);
     out.resize(out.size() + 32, 0);  // bounds and frame unknown
-    Put32(out, kEmfSignature);
-    Put32(out, 0x10000);
-    Put32(out, total);
-    Put32(out, 3);  // records
-    Put16(out, 1);  // handles
-    Put16(out, 0);
-    Put32(out, 0);  // description
-    Put32(out, 0);
-    Put32(out, 0);  // palette entries
+    AppendLe32(out, kEmfSignature);
+    AppendLe32(out, 0x10000);
+    AppendLe32(out, total);
+    AppendLe32(out, 3);  // records
+    AppendLe16(out, 1);  // handles
+    AppendLe16(out, 0);
+    AppendLe32(out, 0);  // description
+    AppendLe32(out, 0);
+    AppendLe32(out, 0);  // palette entries
     out.resize(88, 0);
-    Put32(out, kEmfCommentType);
-    Put32(out, comment);
-    Put32(out, count);
-    Put32(out, kEmbeddedWmf);
+    AppendLe32(out, kEmfCommentType);
+    AppendLe32(out, comment);
+    AppendLe32(out, count);
+    AppendLe32(out, kEmbeddedWmf);
     out.insert(out.end(), metafile->wmf.begin(), metafile->wmf.end());
     out.resize(88 + comment, 0);
-    Put32(out, kEmfEofType);
-    Put32(out, 20);
-    Put32(out, 0);
-    Put32(out, 16);
-    Put32(out, 20);
+    AppendLe32(out, kEmfEofType);
+    AppendLe32(out, 20);
+    AppendLe32(out, 0);
+    AppendLe32(out, 16);
+    AppendLe32(out, 20);
     return out;
 }
 
@@ -131,25 +126,25 @@ std::vector<uint8_t> GetWinMetaFileBits(const HENHMETAFILE& metafile) {
         const uint32_t words = static_cast<uint32_t>((6 + 4 + count + 1) / 2);
         maxRecord = std::max(maxRecord, words);
         const size_t start = out.size();
-        Put32(out, words);
-        Put16(out, kMetaEscape);
-        Put16(out, kMfComment);
-        Put16(out, count);
-        Put32(out, kEmbeddedEmf);
-        Put32(out, static_cast<uint32_t>(emf.size()));
+        AppendLe32(out, words);
+        AppendLe16(out, kMetaEscape);
+        AppendLe16(out, kMfComment);
+        AppendLe16(out, count);
+        AppendLe32(out, kEmbeddedEmf);
+        AppendLe32(out, static_cast<uint32_t>(emf.size()));
         out.insert(out.end(), emf.begin() + at, emf.begin() + at + n);
         out.resize(start + words * 2, 0);
     }
-    Put32(out, 3);  // end of file record
-    Put16(out, 0);
+    AppendLe32(out, 3);  // end of file record
+    AppendLe16(out, 0);
     std::vector<uint8_t> header;
-    Put16(header, 1);
-    Put16(header, 9);
-    Put16(header, 0x300);
-    Put32(header, static_cast<uint32_t>(out.size() / 2));
-    Put16(header, 0);
-    Put32(header, maxRecord);
-    Put16(header, 0);
+    AppendLe16(header, 1);
+    AppendLe16(header, 9);
+    AppendLe16(header, 0x300);
+    AppendLe32(header, static_cast<uint32_t>(out.size() / 2));
+    AppendLe16(header, 0);
+    AppendLe32(header, maxRecord);
+    AppendLe16(header, 0);
     std::copy(header.begin(), header.end(), out.begin());
     return out;
 }

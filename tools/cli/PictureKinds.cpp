@@ -2,6 +2,7 @@
 #include "graphics/Bitmap.h"
 #include "graphics/Icon.h"
 #include "graphics/Metafile.h"
+#include "platform/runtime/ByteOrder.h"
 #include "tools/cli/Commands.h"
 
 namespace vardel::cli {
@@ -20,10 +21,9 @@ bool DescribeBitmap(TGraphic& graphic, Json& out) {
     // Run-length files are kept as read until they change; their header says how.
     if (image.keptFileBytes && image.keptFileBytes->size() >= 34) {
         const auto& b = *image.keptFileBytes;
-        bits = b[28] | (b[29] << 8);
-        compression = b[30] | (b[31] << 8) | (b[32] << 16) | (uint32_t{b[33]} << 24);
-        topDown = static_cast<int32_t>(b[22] | (b[23] << 8) | (b[24] << 16) |
-                                       (uint32_t{b[25]} << 24)) < 0;
+        bits = LoadLe16(&b[28]);
+        compression = LoadLe32(&b[30]);
+        topDown = static_cast<int32_t>(LoadLe32(&b[22])) < 0;
     }
     out.Add("bits", bits);
     static const char* const names[] = {"none", "rle8", "rle4", "bitfields"};

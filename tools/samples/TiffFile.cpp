@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/runtime/ByteOrder.h"
 #include "tools/samples/SampleFiles.h"
 
 namespace vardel::samples {
@@ -16,14 +17,8 @@ enum : uint16_t { kShort = 3, kLong = 4, kRational = 5, kAscii = 2 };
 
 class TBytes {
   public:
-    void U16(uint16_t v) {
-        bytes_.push_back(static_cast<uint8_t>(v));
-        bytes_.push_back(static_cast<uint8_t>(v >> 8));
-    }
-    void U32(uint32_t v) {
-        U16(static_cast<uint16_t>(v));
-        U16(static_cast<uint16_t>(v >> 16));
-    }
+    void U16(uint16_t v) { AppendLe16(bytes_, v); }
+    void U32(uint32_t v) { AppendLe32(bytes_, v); }
     void Append(const std::vector<uint8_t>& more) {
         bytes_.insert(bytes_.end(), more.begin(), more.end());
     }
