@@ -22,14 +22,18 @@ step() { echo "== $*"; }
 window() { xdotool search --onlyvisible --name "^$1\$" 2> /dev/null | head -n 1 || true; }
 shown() { [[ -n "$(window "$1")" ]]; }
 gone() { [[ -z "$(window "$1")" ]]; }
-# Runs a check every tenth of a second until it holds; false after 20 seconds.
-eventually() {
-    for _ in $(seq 200); do
+# Runs a check every tenth of a second until it holds; false after SECONDS.
+#   within SECONDS COMMAND [ARGS...]
+within() {
+    local tenths=$(($1 * 10))
+    shift
+    for _ in $(seq "$tenths"); do
         "$@" && return 0
         sleep 0.1
     done
     return 1
 }
+eventually() { within 20 "$@"; }
 # Waits for the window and prints its id.
 wait_window() {
     eventually shown "$1" || fail "window \"$1\" did not appear"
@@ -42,17 +46,9 @@ close() {
     for _ in $(seq 30); do
         gone "$1" && return 0
         "$close_window" "$1" 1 > /dev/null 2>&1 || true
-        eventually_briefly gone "$1" && return 0
+        within 1 gone "$1" && return 0
     done
     fail "window \"$1\" did not close"
-}
-# The same check for up to half a second.
-eventually_briefly() {
-    for _ in 1 2 3 4 5; do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
 }
 geometry() { xdotool getwindowgeometry --shell "$1" | sed -n "s/^$2=//p"; }
 size() { echo "$(geometry "$1" WIDTH)x$(geometry "$1" HEIGHT)"; }
@@ -113,8 +109,10 @@ new_windows() { comm -13 <(echo "$1") <(program_windows); }
 menu_opened() { [[ -n "$(new_windows "$1")" ]]; }
 # Chooses a command: a click on the menu bar, then Down presses and Return in the
 # drop-down; "popup/..." opens the view's pop-up menu with the right button. A menu
-# that does not open fails the test. Keys pressed before an opening menu takes the
-# keyboard are lost and leave it open: it is then closed and chosen again.
+# that does not open fails the test. A busy program can lose a click, or close a menu
+# at once as another window goes away; and keys pressed before an opening menu takes
+# the keyboard are lost and leave it open. Each time the menu is closed if need be
+# and chosen again, three times at most.
 choose() {
     local w x y downs before menu
     w=$(window "$main")
@@ -125,7 +123,7 @@ choose() {
         before=$(program_windows)
         if [[ "$1" == popup/* ]]; then xdotool click 3; else xdotool click 1; fi
         ((downs > 0)) || return 0  # a command of the menu bar itself
-        eventually menu_opened "$before" || fail "the menu did not open for \"$1\""
+        within 7 menu_opened "$before" || continue
         menu=$(new_windows "$before")
         for _ in $(seq "$downs"); do xdotool key Down; done
         xdotool key Return
@@ -133,7 +131,7 @@ choose() {
         xdotool key Escape
         eventually eval '! any_visible "$menu"' || fail "the menu stays open for \"$1\""
     done
-    fail "the menu took no keys for \"$1\""
+    fail "the menu did not open, or took no keys, for \"$1\""
 }
 # The open file dialog, if any: the one window of the program without a title (its
 # WM_NAME) of its own.

@@ -15,7 +15,7 @@ set -euo pipefail
 [[ -n "${E2E_TRACE:-}" ]] && set -x
 if [[ "${1:-}" != --inside ]]; then
     command -v xdotool > /dev/null || { echo "xdotool is not installed"; exit 1; }
-    exec xvfb-run -a -s "-screen 0 1920x1080x24" "$0" --inside "$@"
+    exec bash "$(dirname "$0")/OnVirtualDisplay.sh" bash "$0" --inside "$@"
 fi
 shift
 vardel=$1 cli=$2 points=$3 close_window=$4 samples=$5 shots=$6
