@@ -35,13 +35,18 @@ void TMetafile::LoadStream(TStream& stream) {
             if (total > remaining) throw EReadError(msg::kStreamRead);
             bytes.resize(total);
             stream.ReadBuffer(bytes.data() + kEnhancedHeader, total - kEnhancedHeader);
+            // The frame rectangle, in 0.01 mm; a frame whose sides do not fit in 32
+            // bits describes no picture that could ever be drawn.
+            const int64_t width = int64_t{static_cast<int32_t>(LoadLe32(head + 32))} -
+                                  static_cast<int32_t>(LoadLe32(head + 24));
+            const int64_t height = int64_t{static_cast<int32_t>(LoadLe32(head + 36))} -
+                                   static_cast<int32_t>(LoadLe32(head + 28));
+            if (width < INT32_MIN || width > INT32_MAX || height < INT32_MIN || height > INT32_MAX)
+                throw EInvalidGraphic(msg::kMetafileInvalid);
             gdi::HENHMETAFILE handle = gdi::SetEnhMetaFileBits(bytes.data(), bytes.size());
             if (!handle) throw EInvalidGraphic(msg::kMetafileInvalid);
-            // The frame rectangle, in 0.01 mm.
-            mmWidth_ = static_cast<int32_t>(LoadLe32(head + 32)) -
-                       static_cast<int32_t>(LoadLe32(head + 24));
-            mmHeight_ = static_cast<int32_t>(LoadLe32(head + 36)) -
-                        static_cast<int32_t>(LoadLe32(head + 28));
+            mmWidth_ = static_cast<int32_t>(width);
+            mmHeight_ = static_cast<int32_t>(height);
             handle_ = handle;
             enhanced_ = true;
             inch_ = 0;
@@ -116,6 +121,7 @@ void TMetafile::SaveFile(std::string_view fileName) {
     for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     TFileStream stream(fileName, FileMode::Create);
     WriteForm(stream, extension == "wmf" ? false : enhanced_);
+    stream.Flush();
 }
 
 int TMetafile::Width() const {
