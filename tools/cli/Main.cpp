@@ -22,6 +22,11 @@
 using namespace vardel;
 using namespace vardel::cli;
 
+int vardel::cli::NothingDecoded(const std::string& in) {
+    std::fprintf(stderr, "No image decoded from %s\n", in.c_str());
+    return 1;
+}
+
 namespace {
 
 int Usage() {
@@ -40,23 +45,25 @@ int Info(const std::string& file) {
     picture.LoadFile(file);
     TGraphic* graphic = picture.Graphic();
     Json out;
-    if (!DescribeBitmap(*graphic, out) && !DescribeIcon(*graphic, out) && !DescribeMetafile(*graphic, out) &&
-        !DescribeGif(*graphic, out) && !DescribeJpeg(*graphic, out))
-        out.Add("kind", graphic->ClassName()).Add("width", graphic->Width()).Add("height", graphic->Height());
+    if (!DescribeBitmap(*graphic, out) && !DescribeIcon(*graphic, out) &&
+        !DescribeMetafile(*graphic, out) && !DescribeGif(*graphic, out) &&
+        !DescribeJpeg(*graphic, out))
+        out.Add("kind", graphic->ClassName())
+            .Add("width", graphic->Width())
+            .Add("height", graphic->Height());
     std::printf("%s\n", out.Text().c_str());
     return 0;
 }
 
-// What the workbench would show, as a BMP file of our own writer.
+// What the workbench would show: the picture drawn on white, written as an
+// uncompressed 32-bit BMP whatever the picture's own encoding (run-length, bit fields
+// and 16-bit files are read differently or refused by other programs). `save` keeps it.
 int Convert(const std::string& in, const std::string& out) {
     if (IsTiffName(in)) return TiffConvert(in, out);
     TPicture picture;
     picture.LoadFile(in);
     TGraphic* graphic = picture.Graphic();
-    if (auto* bitmap = dynamic_cast<TBitmap*>(graphic)) {
-        bitmap->SaveFile(out);
-        return 0;
-    }
+    if (graphic->Width() <= 0 || graphic->Height() <= 0) return NothingDecoded(in);
     TBitmap canvas;
     canvas.SetPixelLayout(TPixelLayout::Format32Bit);
     canvas.SetSize(graphic->Width(), graphic->Height());
@@ -83,7 +90,8 @@ int main(int argc, char** argv) {
         const std::string& command = args[0];
         if (command == "info" && args.size() == 2) return Info(args[1]);
         if (command == "convert" && args.size() == 3) return Convert(args[1], args[2]);
-        if (command == "frames" && args.size() == 3) return GifFrames(args[1], args[2]);
+        if (command == "frames" && args.size() == 3)
+            return GifFrames(args[1], args[2]) ? 0 : NothingDecoded(args[1]);
         if (command == "save" && args.size() == 3) return Save(args[1], args[2]);
 #ifdef VARDEL_CLI_RUN
         if (command == "run") {

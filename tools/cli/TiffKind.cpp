@@ -73,11 +73,8 @@ int TiffInfo(const std::string& file) {
 int TiffConvert(const std::string& in, const std::string& out) {
     TBitmap target;
     ReadTiffFile(in, target);
-    if (target.IsEmpty()) {
-        // The reader's messages (if any) went to standard error before this line.
-        std::fprintf(stderr, "No image decoded from %s\n", in.c_str());
-        return 1;
-    }
+    // The reader's messages (if any) went to standard error before this line.
+    if (target.IsEmpty()) return NothingDecoded(in);
     target.SaveFile(out);
     return 0;
 }
