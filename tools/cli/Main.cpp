@@ -44,6 +44,12 @@ int Info(const std::string& file) {
     TPicture picture;
     picture.LoadFile(file);
     TGraphic* graphic = picture.Graphic();
+    // A file that holds no picture (an empty BMP or JPEG file, a GIF without frames)
+    // fails, as a TIFF file of which no directory decoded does.
+    if (graphic->IsEmpty() || graphic->Width() == 0 || graphic->Height() == 0) {
+        std::fprintf(stderr, "No image decoded from %s\n", file.c_str());
+        return 1;
+    }
     Json out;
     if (!DescribeBitmap(*graphic, out) && !DescribeIcon(*graphic, out) &&
         !DescribeMetafile(*graphic, out) && !DescribeGif(*graphic, out) &&
