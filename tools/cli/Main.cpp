@@ -29,6 +29,10 @@ int vardel::cli::NothingDecoded(const std::string& in) {
 
 namespace {
 
+bool HoldsNothing(TGraphic& graphic) {
+    return graphic.IsEmpty() || graphic.Width() <= 0 || graphic.Height() <= 0;
+}
+
 int Usage() {
     std::fprintf(stderr,
                  "usage: vardel-cli info FILE\n"
@@ -46,10 +50,7 @@ int Info(const std::string& file) {
     TGraphic* graphic = picture.Graphic();
     // A file that holds no picture (an empty BMP or JPEG file, a GIF without frames)
     // fails, as a TIFF file of which no directory decoded does.
-    if (graphic->IsEmpty() || graphic->Width() == 0 || graphic->Height() == 0) {
-        std::fprintf(stderr, "No image decoded from %s\n", file.c_str());
-        return 1;
-    }
+    if (HoldsNothing(*graphic)) return NothingDecoded(file);
     Json out;
     if (!DescribeBitmap(*graphic, out) && !DescribeIcon(*graphic, out) &&
         !DescribeMetafile(*graphic, out) && !DescribeGif(*graphic, out) &&
@@ -69,7 +70,7 @@ int Convert(const std::string& in, const std::string& out) {
     TPicture picture;
     picture.LoadFile(in);
     TGraphic* graphic = picture.Graphic();
-    if (graphic->Width() <= 0 || graphic->Height() <= 0) return NothingDecoded(in);
+    if (HoldsNothing(*graphic)) return NothingDecoded(in);
     TBitmap canvas;
     canvas.SetPixelLayout(TPixelLayout::Format32Bit);
     canvas.SetSize(graphic->Width(), graphic->Height());

@@ -62,10 +62,7 @@ int TiffInfo(const std::string& file) {
     if (!tiff.Valid()) return 1;
     // A file of which no directory could be decoded fails, as convert does; what the
     // reader said about each directory is on standard error already.
-    if (target.IsEmpty()) {
-        std::fprintf(stderr, "No image decoded from %s\n", file.c_str());
-        return 1;
-    }
+    if (target.IsEmpty()) return NothingDecoded(file);
     std::vector<Json> directories;
     for (int i = 0; i < tiff.DirectoryCount(); ++i)
         directories.push_back(DescribeDirectory(*tiff.GetDirectory(static_cast<uint8_t>(i)), file));
