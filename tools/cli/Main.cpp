@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "formats/Modules.h"
+#include "formats/png/PngImage.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Picture.h"
 #include "platform/runtime/Exceptions.h"
@@ -40,28 +41,32 @@ int Info(const std::string& file) {
     picture.LoadFile(file);
     TGraphic* graphic = picture.Graphic();
     Json out;
-    if (!DescribeBitmap(*graphic, out) && !DescribeIcon(*graphic, out) && !DescribeMetafile(*graphic, out) &&
+    if (!DescribePng(*graphic, out) && !DescribeBitmap(*graphic, out) && !DescribeIcon(*graphic, out) &&
+        !DescribeMetafile(*graphic, out) &&
         !DescribeGif(*graphic, out) && !DescribeJpeg(*graphic, out))
         out.Add("kind", graphic->ClassName()).Add("width", graphic->Width()).Add("height", graphic->Height());
     std::printf("%s\n", out.Text().c_str());
     return 0;
 }
 
-// What the workbench would show, as a BMP file of our own writer.
+// What the workbench would show, as a BMP file of our own writer or as PNG.
 int Convert(const std::string& in, const std::string& out) {
     if (IsTiffName(in)) return TiffConvert(in, out);
     TPicture picture;
     picture.LoadFile(in);
     TGraphic* graphic = picture.Graphic();
-    if (auto* bitmap = dynamic_cast<TBitmap*>(graphic)) {
-        bitmap->SaveFile(out);
+    // A bitmap shows its pixels as they are, unless its alpha mixes them with white.
+    auto* bitmap = dynamic_cast<TBitmap*>(graphic);
+    if (auto* png = dynamic_cast<TPngImage*>(graphic); png && png->HasAlpha()) bitmap = nullptr;
+    if (bitmap) {
+        WriteConverted(*bitmap, out);
         return 0;
     }
     TBitmap canvas;
     canvas.SetPixelLayout(TPixelLayout::Format32Bit);
     canvas.SetSize(graphic->Width(), graphic->Height());
     canvas.Surface().DrawGraphic(0, 0, graphic);
-    canvas.SaveFile(out);
+    WriteConverted(canvas, out);
     return 0;
 }
 

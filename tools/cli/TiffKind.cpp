@@ -78,7 +78,7 @@ int TiffConvert(const std::string& in, const std::string& out) {
         std::fprintf(stderr, "No image decoded from %s\n", in.c_str());
         return 1;
     }
-    target.SaveFile(out);
+    WriteConverted(target, out);
     return 0;
 }
 
