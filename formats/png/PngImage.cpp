@@ -23,6 +23,11 @@ void TPngImage::Assign(const TPersistent* source) {
     TBitmap::Assign(source);
 }
 
+void TPngImage::NotifyChanged(TObject* sender) {
+    if (alpha_ && !PixelsOnlyChange() && !HasAlpha()) alpha_ = false;
+    TBitmap::NotifyChanged(sender);
+}
+
 void TPngImage::Render(TCanvas& canvas, const gdi::RECT& rect) {
     if (!HasAlpha()) {
         TBitmap::Render(canvas, rect);

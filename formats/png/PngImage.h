@@ -33,6 +33,9 @@ class TPngImage : public TBitmap {
     // From any other bitmap: its pixels, with no alpha.
     void Assign(const TPersistent* source) override;
     void Render(TCanvas& canvas, const gdi::RECT& rect) override;
+    // A change that leaves the pixels in another layout (fewer bits, a device bitmap)
+    // drops the alpha for good: converted back to 32 bits, the fourth byte means nothing.
+    void NotifyChanged(TObject* sender) override;
     // Refuses damaged files with kPngInvalid and images past the 1 GiB limit with
     // "Out of memory"; either way the picture keeps what it had.
     void LoadStream(TStream& stream) override;

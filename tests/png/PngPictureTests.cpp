@@ -129,6 +129,12 @@ TEST_F(PngTest, DrawnOverWhatLiesBeneathByItsAlpha) {
     Fill(target, 4, 1, clRed);
     target.Surface().DrawGraphic(0, 0, &opaque);
     EXPECT_EQ(target.Surface().ReadPixel(0, 0), Color(0, 255, 0));
+    // Through 24 bits and back, the fourth byte no longer is alpha.
+    image.SetPixelLayout(TPixelLayout::Format24Bit);
+    image.SetPixelLayout(TPixelLayout::Format32Bit);
+    EXPECT_FALSE(image.HasAlpha());
+    target.Surface().DrawGraphic(0, 0, &image);
+    EXPECT_EQ(target.Surface().ReadPixel(0, 0), Color(0, 255, 0));
 }
 
 std::string Output(const std::string& command, int& status) {
