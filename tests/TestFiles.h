@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -56,6 +57,18 @@ inline void WriteBytes(const fs::path& file, const std::vector<uint8_t>& bytes) 
 inline int RunCommand(const std::string& command) {
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// What a shell command prints on standard output, and its exit status (-1 when it
+// did not exit).
+inline std::string Output(const std::string& command, int& status) {
+    FILE* pipe = popen(command.c_str(), "r");
+    std::string text;
+    char buffer[256];
+    while (pipe && std::fgets(buffer, sizeof buffer, pipe)) text += buffer;
+    status = pipe ? pclose(pipe) : -1;
+    status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return text;
 }
 
 inline std::string Quote(const fs::path& path) {

@@ -95,10 +95,10 @@ void TPngImage::LoadStream(TStream& stream) {
     // would only spend that time filling memory.
     if (stride * header.height > (uint64_t{16} << 20)) throw EOutOfMemory(msg::kOutOfMemory);
 #endif
+    // Rows top first, as in the file.
     gdi::BITMAPINFO info;
     info.bmiHeader.biWidth = static_cast<int32_t>(header.width);
-    info.bmiHeader.biHeight =
-        -static_cast<int32_t>(header.height);  // rows top first, as in the file
+    info.bmiHeader.biHeight = -static_cast<int32_t>(header.height);
     info.bmiHeader.biBitCount = static_cast<uint16_t>(bits);
     gdi::HDC screen = gdi::GetDC();
     uint8_t* pixels = nullptr;

@@ -1,9 +1,5 @@
 // The PNG picture in the picture model: its registry row, the picture container and
 // the view, drawing with alpha, pixel writes that keep the alpha, and vardel-cli.
-#include <cstdio>
-
-#include <sys/wait.h>
-
 #include "graphics/Image.h"
 #include "graphics/Picture.h"
 #include "tests/graphics/TestSupport.h"
@@ -135,16 +131,6 @@ TEST_F(PngTest, DrawnOverWhatLiesBeneathByItsAlpha) {
     EXPECT_FALSE(image.HasAlpha());
     target.Surface().DrawGraphic(0, 0, &image);
     EXPECT_EQ(target.Surface().ReadPixel(0, 0), Color(0, 255, 0));
-}
-
-std::string Output(const std::string& command, int& status) {
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string text;
-    char buffer[256];
-    while (pipe && std::fgets(buffer, sizeof buffer, pipe)) text += buffer;
-    status = pipe ? pclose(pipe) : -1;
-    status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return text;
 }
 
 TEST_F(PngTest, CompanionReportsConvertsAndSavesPngFiles) {
