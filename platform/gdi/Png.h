@@ -22,6 +22,10 @@ using PngSink = std::function<size_t(const uint8_t* bytes, size_t count)>;
 // True when the bytes start with the PNG signature.
 bool IsPngSignature(const uint8_t* data, size_t size);
 
+// No side may pass this (libpng's own limit, set explicitly): a header beyond it is
+// damage, not a picture.
+inline constexpr uint32_t kPngMaxSide = 1000000;
+
 struct PngHeader {
     uint32_t width = 0, height = 0;
     int bitDepth = 0;   // bits a sample: 1, 2, 4, 8 or 16
@@ -50,16 +54,13 @@ class PngReader {
     // Why the last call failed.
     const std::string& Failure() const { return failure_; }
 
+    // The decoding state (PngRead.cpp), named here for libpng's callbacks.
     struct State;
 
   private:
     std::unique_ptr<State> state_;
     std::string failure_;
 };
-
-// No side may pass this (libpng's own limit, set explicitly): a header beyond it is
-// damage, not a picture.
-inline constexpr uint32_t kPngMaxSide = 1000000;
 
 // Rows to write: top + step × y, three (blue, green, red) or four bytes a pixel.
 struct PngPixels {

@@ -77,8 +77,10 @@ TRgba RgbaOf(TBitmap& bitmap) {
     const bool alpha = png && png->HasAlpha();
     const gdi::DIBSECTION& d = bitmap.Image().description;
     for (int y = 0; y < bitmap.Height(); ++y) {
+        // Alpha is only ever in a 32-bit section's rows.
         const int stored = d.dsBmih.biHeight > 0 ? bitmap.Height() - 1 - y : y;
-        const uint8_t* row = d.dsBm.bmBits + static_cast<ptrdiff_t>(d.dsBm.bmWidthBytes) * stored;
+        const uint8_t* row =
+            alpha ? d.dsBm.bmBits + static_cast<ptrdiff_t>(d.dsBm.bmWidthBytes) * stored : nullptr;
         for (int x = 0; x < bitmap.Width(); ++x) {
             const TColor c = bitmap.Surface().ReadPixel(x, y);
             picture.rgba.insert(
