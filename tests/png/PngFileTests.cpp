@@ -49,7 +49,7 @@ std::vector<uint8_t> Interlaced(const TRgba& pixels) {
 TEST_F(PngTest, EveryColourTypeAndDepthReadsWithItsAlpha) {
     struct Case {
         const char* what;
-        TPngSpec spec;
+        TPngFields fields;
         TRgba expected;
         int bits;
     };
@@ -128,12 +128,12 @@ TEST_F(PngTest, EveryColourTypeAndDepthReadsWithItsAlpha) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TPngImage image;
-        Load(image, BuildPng(c.spec));
+        Load(image, BuildPng(c.fields));
         EXPECT_EQ(image.Image().description.dsBm.bmBitsPixel, c.bits);
         EXPECT_EQ(image.HasAlpha(), c.bits == 32);
         EXPECT_TRUE(SameRgba(RgbaOf(image), c.expected));
-        EXPECT_EQ(image.FileFacts().bitDepth, c.spec.depth);
-        EXPECT_EQ(image.FileFacts().colorType, c.spec.colour);
+        EXPECT_EQ(image.FileFacts().bitDepth, c.fields.depth);
+        EXPECT_EQ(image.FileFacts().colorType, c.fields.colour);
     }
 
     // Interlaced: the seven passes assemble the same picture.

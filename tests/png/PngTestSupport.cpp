@@ -22,21 +22,22 @@ std::vector<uint8_t> Chunk(std::string_view type, const std::vector<uint8_t>& da
     return chunk;
 }
 
-std::vector<uint8_t> BuildPng(const TPngSpec& spec) {
+std::vector<uint8_t> BuildPng(const TPngFields& fields) {
     std::vector<uint8_t> file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     std::vector<uint8_t> ihdr;
-    AppendBe32(ihdr, spec.width);
-    AppendBe32(ihdr, spec.height);
-    ihdr.insert(ihdr.end(), {spec.depth, spec.colour, 0, 0, spec.interlace});
+    AppendBe32(ihdr, fields.width);
+    AppendBe32(ihdr, fields.height);
+    ihdr.insert(ihdr.end(), {fields.depth, fields.colour, 0, 0, fields.interlace});
     auto add = [&](std::string_view type, const std::vector<uint8_t>& data) {
         const auto chunk = Chunk(type, data);
         file.insert(file.end(), chunk.begin(), chunk.end());
     };
     add("IHDR", ihdr);
-    for (const auto& [type, data] : spec.extra) add(type, data);
-    uLongf size = compressBound(static_cast<uLong>(spec.scanlines.size()));
+    for (const auto& [type, data] : fields.extra) add(type, data);
+    uLongf size = compressBound(static_cast<uLong>(fields.scanlines.size()));
     std::vector<uint8_t> idat(size);
-    compress(idat.data(), &size, spec.scanlines.data(), static_cast<uLong>(spec.scanlines.size()));
+    compress(idat.data(), &size, fields.scanlines.data(),
+             static_cast<uLong>(fields.scanlines.size()));
     idat.resize(size);
     add("IDAT", idat);
     add("IEND", {});

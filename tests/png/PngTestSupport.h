@@ -27,7 +27,7 @@ bool HavePngOracles();
 std::vector<uint8_t> Chunk(std::string_view type, const std::vector<uint8_t>& data);
 
 // A PNG made chunk by chunk.
-struct TPngSpec {
+struct TPngFields {
     uint32_t width = 0, height = 0;
     uint8_t depth = 8;
     uint8_t colour = 2;  // 0 grey, 2 RGB, 3 palette, 4 grey and alpha, 6 RGBA
@@ -37,7 +37,7 @@ struct TPngSpec {
     // The scanlines as the file holds them before compression, filter bytes included.
     std::vector<uint8_t> scanlines;
 };
-std::vector<uint8_t> BuildPng(const TPngSpec& spec);
+std::vector<uint8_t> BuildPng(const TPngFields& fields);
 // Scanlines of filter type 0 from rows packed as the colour type and depth say.
 std::vector<uint8_t> Unfiltered(const std::vector<std::vector<uint8_t>>& rows);
 
