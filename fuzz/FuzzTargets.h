@@ -19,5 +19,8 @@ void FuzzTiff(const uint8_t* data, size_t size);
 // and loaded again, which must keep every frame's indices.
 void FuzzGif(const uint8_t* data, size_t size);
 void FuzzGifRoundTrip(const uint8_t* data, size_t size);
+// PNG pictures: loaded, drawn, edited and saved; what was saved must load again with
+// the same pixels.
+void FuzzPng(const uint8_t* data, size_t size);
 
 }  // namespace vardel::fuzz

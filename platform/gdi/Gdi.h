@@ -344,8 +344,15 @@ std::vector<uint8_t> GetWinMetaFileBits(const HENHMETAFILE& metafile);
 bool IsWinMetaFile(const HENHMETAFILE& metafile);
 
 // ---------------------------------------------------------------------------
-// Icons: one image of an icon file (a BMP-coded colour image followed by its AND
-// mask, the header height counting both).
+// Drawing with alpha: a 32-bit bitmap whose fourth byte is straight (not
+// premultiplied) alpha, mixed into what the context holds, scaled to the rectangle
+// as stretched transfers sample. The target's own fourth byte stays as it was.
+
+bool DrawAlphaBitmap(const HDC& dc, int x, int y, int width, int height, const HBITMAP& source);
+
+// ---------------------------------------------------------------------------
+// Icons: one image of an icon file, either BMP-coded (a colour image followed by its
+// AND mask, the header height counting both) or a whole PNG file.
 
 HICON CreateIconFromResource(const uint8_t* data, size_t size);
 bool DrawIconEx(const HDC& dc, int x, int y, const HICON& icon, int width, int height);

@@ -18,7 +18,8 @@ const std::map<std::string, Target>& Targets() {
         {"bmp", vardel::fuzz::FuzzBmp}, {"ico", vardel::fuzz::FuzzIcon}, {"metafile", vardel::fuzz::FuzzMetafile},
         {"jpeg", vardel::fuzz::FuzzJpeg},
         {"tiff", vardel::fuzz::FuzzTiff},
-        {"gif", vardel::fuzz::FuzzGif}, {"gif-roundtrip", vardel::fuzz::FuzzGifRoundTrip}};
+        {"gif", vardel::fuzz::FuzzGif}, {"gif-roundtrip", vardel::fuzz::FuzzGifRoundTrip},
+        {"png", vardel::fuzz::FuzzPng}};
     return targets;
 }
 

@@ -21,6 +21,11 @@ bool DescribeIcon(TGraphic& graphic, Json& out);
 bool DescribeMetafile(TGraphic& graphic, Json& out);
 bool DescribeGif(TGraphic& graphic, Json& out);
 bool DescribeJpeg(TGraphic& graphic, Json& out);
+bool DescribePng(TGraphic& graphic, Json& out);
+
+// convert's output: PNG when `out` ends in .png (any case), otherwise BMP by our own
+// writer.
+void WriteConverted(const TBitmap& bitmap, const std::string& out);
 
 // `frames IN DIR`: every frame's bitmap, as the GIF picture renders it, written as
 // DIR/frame-N.bmp (N the frame's index from 0; frames without pixels write nothing).

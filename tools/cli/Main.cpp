@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "formats/Modules.h"
+#include "formats/png/PngImage.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Picture.h"
 #include "platform/runtime/Exceptions.h"
@@ -52,9 +53,9 @@ int Info(const std::string& file) {
     // fails, as a TIFF file of which no directory decoded does.
     if (HoldsNothing(*graphic)) return NothingDecoded(file);
     Json out;
-    if (!DescribeBitmap(*graphic, out) && !DescribeIcon(*graphic, out) &&
-        !DescribeMetafile(*graphic, out) && !DescribeGif(*graphic, out) &&
-        !DescribeJpeg(*graphic, out))
+    if (!DescribePng(*graphic, out) && !DescribeBitmap(*graphic, out) &&
+        !DescribeIcon(*graphic, out) && !DescribeMetafile(*graphic, out) &&
+        !DescribeGif(*graphic, out) && !DescribeJpeg(*graphic, out))
         out.Add("kind", graphic->ClassName())
             .Add("width", graphic->Width())
             .Add("height", graphic->Height());
@@ -64,7 +65,8 @@ int Info(const std::string& file) {
 
 // What the workbench would show: the picture drawn on white, written as an
 // uncompressed 32-bit BMP whatever the picture's own encoding (run-length, bit fields
-// and 16-bit files are read differently or refused by other programs). `save` keeps it.
+// and 16-bit files are read differently or refused by other programs), or as PNG when
+// OUT ends in .png. `save` keeps a picture's own encoding.
 int Convert(const std::string& in, const std::string& out) {
     if (IsTiffName(in)) return TiffConvert(in, out);
     TPicture picture;
@@ -75,7 +77,7 @@ int Convert(const std::string& in, const std::string& out) {
     canvas.SetPixelLayout(TPixelLayout::Format32Bit);
     canvas.SetSize(graphic->Width(), graphic->Height());
     canvas.Surface().DrawGraphic(0, 0, graphic);
-    canvas.SaveFile(out);
+    WriteConverted(canvas, out);
     return 0;
 }
 

@@ -78,7 +78,7 @@ int TiffConvert(const std::string& in, const std::string& out) {
     ReadTiffFile(in, target);
     // The reader's messages (if any) went to standard error before this line.
     if (target.IsEmpty()) return NothingDecoded(in);
-    target.SaveFile(out);
+    WriteConverted(target, out);
     return 0;
 }
 
