@@ -162,7 +162,10 @@ TFormWidget::TFormWidget(TForm& form)
     : form_(form),
       client_(std::make_unique<TClientWidget>(this, form)),
       horizontal_(std::make_unique<QScrollBar>(Qt::Horizontal, this)),
-      vertical_(std::make_unique<QScrollBar>(Qt::Vertical, this)) {
+      vertical_(std::make_unique<QScrollBar>(Qt::Vertical, this)),
+      corner_(std::make_unique<QWidget>(this)) {
+    corner_->setAutoFillBackground(true);
+    corner_->hide();
     for (QScrollBar* bar : {horizontal_.get(), vertical_.get()}) {
         // The keys that scroll go to the window, never to a bar.
         bar->setFocusPolicy(Qt::NoFocus);
@@ -228,6 +231,11 @@ void TFormWidget::Place() {
     vertical_->setPageStep(std::max(1, view.height()));
     vertical_->setGeometry(view.width(), p.menuHeight, extent, view.height());
     vertical_->setVisible(p.vertical);
+    corner_->setGeometry(view.width(), p.menuHeight + view.height(), extent, extent);
+    QPalette palette = corner_->palette();
+    palette.setColor(QPalette::Window, WindowColor());
+    corner_->setPalette(palette);
+    corner_->setVisible(p.horizontal && p.vertical);
     origin_ = QPoint(horizontal_->value(), vertical_->value());
     client_->setGeometry(-origin_.x(), p.menuHeight - origin_.y(), request.client.width(),
                          request.client.height());
@@ -267,41 +275,29 @@ void TFormWidget::Scrolled() {
 }
 
 bool TFormWidget::ScrollByKey(int key) {
-    QScrollBar* bar = vertical_.get();
-    QAbstractSlider::SliderAction action;
-    switch (key) {
-        case Qt::Key_Up:
-            action = QAbstractSlider::SliderSingleStepSub;
-            break;
-        case Qt::Key_Down:
-            action = QAbstractSlider::SliderSingleStepAdd;
-            break;
-        case Qt::Key_PageUp:
-            action = QAbstractSlider::SliderPageStepSub;
-            break;
-        case Qt::Key_PageDown:
-            action = QAbstractSlider::SliderPageStepAdd;
-            break;
-        case Qt::Key_Home:
-            action = QAbstractSlider::SliderToMinimum;
-            break;
-        case Qt::Key_End:
-            action = QAbstractSlider::SliderToMaximum;
-            break;
-        case Qt::Key_Left:
-            bar = horizontal_.get();
-            action = QAbstractSlider::SliderSingleStepSub;
-            break;
-        case Qt::Key_Right:
-            bar = horizontal_.get();
-            action = QAbstractSlider::SliderSingleStepAdd;
-            break;
-        default:
-            return false;
+    struct TScrollKey {
+        int key;
+        bool across;
+        QAbstractSlider::SliderAction action;
+    };
+    static constexpr TScrollKey kKeys[] = {
+        {Qt::Key_Up, false, QAbstractSlider::SliderSingleStepSub},
+        {Qt::Key_Down, false, QAbstractSlider::SliderSingleStepAdd},
+        {Qt::Key_PageUp, false, QAbstractSlider::SliderPageStepSub},
+        {Qt::Key_PageDown, false, QAbstractSlider::SliderPageStepAdd},
+        {Qt::Key_Home, false, QAbstractSlider::SliderToMinimum},
+        {Qt::Key_End, false, QAbstractSlider::SliderToMaximum},
+        {Qt::Key_Left, true, QAbstractSlider::SliderSingleStepSub},
+        {Qt::Key_Right, true, QAbstractSlider::SliderSingleStepAdd},
+    };
+    for (const TScrollKey& k : kKeys) {
+        if (k.key != key) continue;
+        QScrollBar* bar = k.across ? horizontal_.get() : vertical_.get();
+        if (bar->isHidden()) return false;
+        bar->triggerAction(k.action);
+        return true;
     }
-    if (bar->isHidden()) return false;
-    bar->triggerAction(action);
-    return true;
+    return false;
 }
 
 void TFormWidget::ToggleMenuBar() {
@@ -359,12 +355,14 @@ void TFormWidget::wheelEvent(QWheelEvent* event) {
     QCoreApplication::sendEvent(bar, event);
 }
 
-void TFormWidget::paintEvent(QPaintEvent* event) {
-    // Beside a picture narrower than the menu bar, and in the corner between the scroll
-    // bars, the window shows its own colour.
+QColor TFormWidget::WindowColor() const {
     const gdi::COLORREF color = form_.Color();
-    QPainter(this).fillRect(
-        event->rect(), QColor(gdi::GetRValue(color), gdi::GetGValue(color), gdi::GetBValue(color)));
+    return QColor(gdi::GetRValue(color), gdi::GetGValue(color), gdi::GetBValue(color));
+}
+
+void TFormWidget::paintEvent(QPaintEvent* event) {
+    // Beside a picture narrower than the menu bar the window shows its own colour.
+    QPainter(this).fillRect(event->rect(), WindowColor());
 }
 
 void TFormWidget::showEvent(QShowEvent* event) {

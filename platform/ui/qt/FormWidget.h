@@ -93,6 +93,7 @@ class TFormWidget : public QWidget {
     // The title bar and borders around the window: what the desktop reports, and at
     // least what the layouts were measured with.
     QMargins FrameMargins() const;
+    QColor WindowColor() const;
     // The client widget follows the scroll bars; what comes into sight is painted
     // from the controls.
     void Scrolled();
@@ -104,6 +105,7 @@ class TFormWidget : public QWidget {
     // client lies lowest, so the scroll bars and the menu bar cover it when it scrolls.
     std::unique_ptr<TClientWidget> client_;
     std::unique_ptr<QScrollBar> horizontal_, vertical_;
+    std::unique_ptr<QWidget> corner_;  // between the two scroll bars
     std::unique_ptr<TMenuBarWidget> menuBar_;
     TPlacement placement_;
     // Where the client widget shows the client area from (the scroll position).
