@@ -1,16 +1,13 @@
-// The keyboard: the menu bar from F10 and Alt, and windows with fields and a default
-// button (the first field takes the focus with its text selected each time the window
-// opens, Enter presses the default button, Escape closes a modal window).
+// The menu bar from the keyboard: F10 and Alt make it active, the arrows move along it
+// and through the drop-downs, Enter and Down choose, Escape steps back. (The dialogs'
+// keys are tested on the workbench's own dialogs.)
 #include <QAction>
-#include <QLineEdit>
 #include <QMenu>
-#include <QPushButton>
 
 #include <gtest/gtest.h>
 
 #include "platform/ui/qt/MenuBar.h"
 #include "platform/ui/qt/Menus.h"
-#include "platform/ui/qt/StdControls.h"
 #include "tests/ui/UiTestSupport.h"
 
 using namespace vardel;
@@ -138,69 +135,4 @@ TEST(Keyboard, InADropDownLeftAndRightGoAlongTheBarAndEscapeStepsBack) {
     PressKey(Qt::Key_Escape);
     EXPECT_FALSE(w.bar->Active());
     EXPECT_TRUE(w.chosen.empty());
-}
-
-TEST(Keyboard, ADialogTakesTypedTextEachTimeItOpensEnterPressesItsButtonEscapeClosesIt) {
-    TForm dialog("Dialog");
-    dialog.SetBounds(50, 50, 300, 200);
-    TEdit edit(dialog, "Edit1");
-    edit.SetBounds(10, 10, 60, 21);
-    edit.SetText("50");
-    edit.SetTabOrder(0);
-    TButton button(dialog, "Button1");
-    button.SetBounds(10, 50, 75, 25);
-    button.SetCaption("Aceptar");
-    button.SetTabOrder(1);
-    button.SetDefault(true);
-    int presses = 0;
-    button.OnClick = [&](TObject*) {
-        ++presses;
-        dialog.SetModalResult(mrOk);
-    };
-    auto* field = static_cast<QLineEdit*>(edit.Widget());
-    auto* pushButton = static_cast<QPushButton*>(button.Widget());
-    EXPECT_EQ(dialog.DefaultButton(), &button);
-    EXPECT_TRUE(pushButton->isDefault());
-
-    struct Seen {
-        bool focused = false;
-        QString selected;
-    };
-    auto typeThen = [&](Seen& seen, const QString& text, int key, bool focusButtonAfter) {
-        QTimer::singleShot(0, [&, text, key, focusButtonAfter] {
-            Activated(dialog.Widget());
-            seen.focused = QApplication::focusWidget() == field;
-            seen.selected = field->selectedText();
-            TypeText(text);
-            // As a user who clicks "Aceptar" leaves the focus on it.
-            if (focusButtonAfter) pushButton->setFocus(Qt::MouseFocusReason);
-            PressKey(key);
-            // Should the keys have missed, the dialog still closes.
-            if (dialog.Modal() && dialog.ModalResult() == mrNone) dialog.Dismiss();
-        });
-    };
-
-    Seen first, second, third;
-    typeThen(first, "77", Qt::Key_Return, false);
-    EXPECT_EQ(dialog.PresentModal(), mrOk);
-    EXPECT_TRUE(first.focused);
-    EXPECT_EQ(first.selected, "50");
-    EXPECT_EQ(edit.Text(), "77");
-    EXPECT_EQ(presses, 1);
-
-    // Enter on the focused default button presses it once.
-    typeThen(second, "8", Qt::Key_Return, true);
-    EXPECT_EQ(dialog.PresentModal(), mrOk);
-    EXPECT_TRUE(second.focused);
-    EXPECT_EQ(second.selected, "77");
-    EXPECT_EQ(edit.Text(), "8");
-    EXPECT_EQ(presses, 2);
-
-    // Opened again after the focus was left on the button: the field has it back.
-    typeThen(third, "9", Qt::Key_Escape, false);
-    EXPECT_EQ(dialog.PresentModal(), mrCancel);
-    EXPECT_TRUE(third.focused);
-    EXPECT_EQ(third.selected, "8");
-    EXPECT_EQ(edit.Text(), "9");
-    EXPECT_EQ(presses, 2);
 }

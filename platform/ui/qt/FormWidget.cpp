@@ -248,10 +248,10 @@ void TFormWidget::Place() {
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         resize(placedSize_);
     }
-    if (placedAt_.empty() || placedAt_.back() != p.position) {
-        // The desktop reports the moves a while later, one after the other.
-        placedAt_.push_back(p.position);
-        if (placedAt_.size() > 4) placedAt_.erase(placedAt_.begin());
+    if (isVisible() && p.position != pos()) {
+        // The desktop reports the moves of a window it shows a while later, one by one.
+        movesPending_.push_back(p.position);
+        if (movesPending_.size() > 8) movesPending_.erase(movesPending_.begin());
     }
     move(p.position);
     layingOut_ = false;
@@ -404,7 +404,12 @@ void TFormWidget::resizeEvent(QResizeEvent*) {
 
 void TFormWidget::moveEvent(QMoveEvent*) {
     const QPoint at = pos();
-    if (std::find(placedAt_.begin(), placedAt_.end(), at) != placedAt_.end()) return;
+    if (at == placement_.position) return;
+    const auto pending = std::find(movesPending_.begin(), movesPending_.end(), at);
+    if (pending != movesPending_.end()) {
+        movesPending_.erase(movesPending_.begin(), pending + 1);
+        return;
+    }
     // The user moved the window: it stays where it was put when it later changes size.
     form_.TWindow::SetBounds(at.x(), at.y(), form_.Width(), form_.Height());
 }

@@ -110,10 +110,10 @@ class TFormWidget : public QWidget {
     TPlacement placement_;
     // Where the client widget shows the client area from (the scroll position).
     QPoint origin_;
-    // The sizes and positions the window was given lately: a move or resize to any
-    // other comes from the user (or the desktop).
+    // The size the window was given, and the moves it was given that the desktop has
+    // not reported yet: a resize or move to anything else comes from the user.
     QSize placedSize_;
-    std::vector<QPoint> placedAt_;
+    std::vector<QPoint> movesPending_;
     bool layingOut_ = false;
     bool watchingExposure_ = false;
     // Alt went down with no other key since: its release makes the menu bar active.
