@@ -44,6 +44,22 @@ void ClickInWindow(TForm& form, QPoint at) {
     }
 }
 
+// The window lies on the screen, where the layout puts it when it fits there with a
+// frame, otherwise moved back onto the screen and no further.
+void ExpectPlaced(TForm& form, QPoint laidOut) {
+    const QRect screen = ScreenOf(form);
+    QWidget* window = form.Widget();
+    EXPECT_TRUE(screen.contains(window->frameGeometry())) << form.Name();
+    const QSize framed =
+        window->size() + QSize(2 * kFrameBorder, kTitleBarHeight + 2 * kFrameBorder);
+    if (screen.contains(QRect(laidOut, framed))) {
+        EXPECT_EQ(window->pos(), laidOut) << form.Name();
+    } else {
+        EXPECT_LE(window->pos().x(), laidOut.x()) << form.Name();
+        EXPECT_LE(window->pos().y(), laidOut.y()) << form.Name();
+    }
+}
+
 // What the window shows at a point (the middle of the device pixels that show it).
 QColor ShownInWindow(TForm& form, QPoint at) {
     const QImage shown = form.Widget()->grab().toImage();
@@ -73,28 +89,28 @@ TEST_F(WorkbenchTest, PicturesLargerThanTheScreenScrollInWindowsThatFitOnIt) {
     EXPECT_EQ(SizeOf(*Form1->Image1), Size(width, height));
     EXPECT_EQ(ClientSizeOf(*Form1), Size(width, height));
     EXPECT_EQ(Form1->ClientWidget()->size(), QSize(width, height));
-    EXPECT_TRUE(ScreenOf(*Form1).contains(window.frameGeometry()));
+    ExpectPlaced(*Form1, {290, 173});
     QScrollBar* across = window.HorizontalScrollBar();
     QScrollBar* down = window.VerticalScrollBar();
     ASSERT_TRUE(across->isVisible() && down->isVisible());
 
     // Scrolled into the middle, the window shows the middle of the picture, and the
     // brush paints where the mouse is over the picture.
-    const int left = across->maximum() / 2, scrolled = down->maximum() / 2;
-    ASSERT_GT(left, 100);
-    ASSERT_GT(scrolled, 100);
-    across->setValue(left);
-    down->setValue(scrolled);
+    const int x0 = across->maximum() / 2, y0 = down->maximum() / 2;
+    ASSERT_GT(x0, 100);
+    ASSERT_GT(y0, 100);
+    across->setValue(x0);
+    down->setValue(y0);
     ProcessEvents();
     const int top = window.Placement().menuHeight;
-    EXPECT_EQ(Form1->ClientWidget()->pos(), QPoint(-left, top - scrolled));
-    EXPECT_EQ(ShownInWindow(*Form1, {10, top + 20}), QtColor(Place(left + 10, scrolled + 20)));
+    EXPECT_EQ(Form1->ClientWidget()->pos(), QPoint(-x0, top - y0));
+    EXPECT_EQ(ShownInWindow(*Form1, {10, top + 20}), QtColor(Place(x0 + 10, y0 + 20)));
     Form1->Habilitarborrado1->Click();
     MoveMouseInWindow(*Form1, {30, top + 40});
-    for (int y = scrolled + 39; y <= scrolled + 41; ++y)
-        for (int x = left + 29; x <= left + 31; ++x)
+    for (int y = y0 + 39; y <= y0 + 41; ++y)
+        for (int x = x0 + 29; x <= x0 + 31; ++x)
             EXPECT_EQ(PixelOf(*Form1->Image1, x, y), 0xFFFFFF) << x << "," << y;
-    EXPECT_EQ(PixelOf(*Form1->Image1, left + 28, scrolled + 40), Place(left + 28, scrolled + 40));
+    EXPECT_EQ(PixelOf(*Form1->Image1, x0 + 28, y0 + 40), Place(x0 + 28, y0 + 40));
     EXPECT_EQ(PixelOf(*Form1->Image1, 30, 40), Place(30, 40));
     ProcessEvents();
     EXPECT_EQ(ShownInWindow(*Form1, {30, top + 40}), QColor(255, 255, 255));
@@ -109,15 +125,15 @@ TEST_F(WorkbenchTest, PicturesLargerThanTheScreenScrollInWindowsThatFitOnIt) {
     PutPicture(*Form1->Image1, 300, 200, Place);
     ProcessEvents();
     EXPECT_FALSE(across->isVisible() || down->isVisible());
-    EXPECT_EQ(window.pos(), QPoint(Form1->Left(), Form1->Top()));
-    EXPECT_EQ(Form1->ClientWidget()->pos(), QPoint(0, top));
+    ExpectPlaced(*Form1, {290, 173});
+    EXPECT_EQ(Form1->ClientWidget()->pos(), QPoint(0, window.Placement().menuHeight));
 
     // Form7 with a large picture does the same.
     PutPicture(*Form7->Image7, width, height, Place);
     Form7->Present();
     ProcessEvents();
     EXPECT_EQ(SizeOf(*Form7->Image7), Size(width, height));
-    EXPECT_TRUE(ScreenOf(*Form7).contains(WindowOf(*Form7).frameGeometry()));
+    ExpectPlaced(*Form7, {192, 114});
     EXPECT_TRUE(WindowOf(*Form7).VerticalScrollBar()->isVisible());
 }
 
@@ -147,7 +163,7 @@ TEST_F(WorkbenchTest, SmallPicturesLeaveTheMenuBarWholeInAtMostTwoRows) {
         EXPECT_EQ(ShownInWindow(*Form1, {0, bar.height()}), QColor(0, 0, 255));
         EXPECT_EQ(ShownInWindow(*Form1, {window.width() - 1, bar.height()}),
                   QtColor(Form1->Color()));
-        EXPECT_EQ(window.pos(), QPoint(290, 173));
+        ExpectPlaced(*Form1, {290, 173});
     }
     // The last item of the bar is clicked where it shows.
     const QRect last = bar.ItemRect(bar.ItemCount() - 1);
@@ -173,19 +189,7 @@ TEST_F(WorkbenchTest, WindowsOpenAtTheirLayoutsPlacesInLogicalPixelsWhollyOnTheS
           Window{Form9, {192, 114}}}) {
         w.form->Present();
         ProcessEvents();
-        const QRect frame = w.form->Widget()->frameGeometry();
-        const QRect screen = ScreenOf(*w.form);
-        EXPECT_TRUE(screen.contains(frame)) << w.form->Name();
-        // Where the layout puts it when it fits there with a frame, otherwise moved
-        // back onto the screen.
-        const QPoint at = w.form->Widget()->pos();
-        const QSize framed =
-            w.form->Widget()->size() + QSize(2 * kFrameBorder, kTitleBarHeight + 2 * kFrameBorder);
-        if (screen.contains(QRect(w.laidOut, framed))) {
-            EXPECT_EQ(at, w.laidOut) << w.form->Name();
-        }
-        EXPECT_LE(at.x(), w.laidOut.x()) << w.form->Name();
-        EXPECT_LE(at.y(), w.laidOut.y()) << w.form->Name();
+        ExpectPlaced(*w.form, w.laidOut);
         // The layout's own numbers stay as they are.
         EXPECT_EQ(QPoint(w.form->Left(), w.form->Top()), w.laidOut) << w.form->Name();
         if (w.form != Form1) w.form->Dismiss();
