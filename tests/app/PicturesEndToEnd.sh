@@ -28,6 +28,7 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'echo "FAILED: line $LINENO of $0" >&2' ERR
 
 source "$(dirname "$0")/DriveWorkbench.sh"
 
@@ -76,7 +77,9 @@ picture_pixel() {
 # bar shows only its background.
 client_top() {
     convert "$shots/$1.png" -crop "1x200+$2+0" +repage txt:- |
-        awk -F': ' 'NR == 2 { bar = $2 } NR > 2 && $2 != bar { split($1, p, ","); print p[2]; exit }'
+        awk -F': ' 'NR == 2 { bar = $2 }
+                    NR > 2 && top == "" && $2 != bar { split($1, p, ","); top = p[2] }
+                    END { print top }'
 }
 
 step "a photograph larger than the screen"
