@@ -3,6 +3,7 @@
 // 1600 × 1000 screen).
 #include <QScreen>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <QWindow>
 
 #include "app/Unit9.h"
@@ -115,6 +116,31 @@ TEST_F(WorkbenchTest, PicturesLargerThanTheScreenScrollInWindowsThatFitOnIt) {
     ProcessEvents();
     EXPECT_EQ(ShownInWindow(*Form1, {30, top + 40}), QColor(255, 255, 255));
     Form1->Deshabilitarborrado1->Click();
+
+    // The bars reach the picture's edges, the corner between them shows the window's
+    // colour, and the keys and the wheel scroll.
+    const QSize view = window.Placement().view;
+    EXPECT_EQ(across->maximum(), width - view.width());
+    EXPECT_EQ(down->maximum(), height - view.height());
+    const QPoint corner = down->geometry().bottomRight() + QPoint(0, across->height());
+    EXPECT_EQ(window.rect().bottomRight(), corner);
+    EXPECT_EQ(ShownInWindow(*Form1, corner - QPoint(2, 2)), QtColor(Form1->Color()));
+    ASSERT_TRUE(Activated(&window));
+    down->setValue(0);
+    PressKey(Qt::Key_PageDown);
+    EXPECT_EQ(down->value(), std::min(view.height(), down->maximum()));
+    PressKey(Qt::Key_End);
+    EXPECT_EQ(down->value(), down->maximum());
+    PressKey(Qt::Key_Home);
+    EXPECT_EQ(down->value(), 0);
+    PressKey(Qt::Key_Down);
+    EXPECT_EQ(down->value(), 20);
+    PressKey(Qt::Key_Right);
+    EXPECT_EQ(across->value(), x0 + 20);
+    QWheelEvent wheel(QPointF(50, 50), QPointF(window.mapToGlobal(QPoint(50, 50))), QPoint(),
+                      QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&window, &wheel);
+    EXPECT_GT(down->value(), 20);
 
     // Commands work on the whole picture as before.
     Form1->odaRoja1->Click();
