@@ -40,7 +40,19 @@ int Usage() {
                  "       vardel-cli convert IN OUT\n"
                  "       vardel-cli frames IN.gif DIR\n"
                  "       vardel-cli save IN OUT\n"
-                 "       vardel-cli run COMMAND IN OUT [--edit1 T] [--edit2 T] [--edit3 T]\n");
+                 "       vardel-cli run COMMAND IN OUT [--edit1 T] [--edit2 T] [--edit3 T]\n"
+                 "\n"
+                 "COMMAND is the caption of a menu command of the workbench:\n"
+                 "  Abrir Imagen, Salvar Imagen, Salir,\n"
+                 "  Toda Azul, Toda Roja, Toda Verde,\n"
+                 "  Componente Azul, Componente Verde, Componente Roja,\n"
+                 "  Umbral,\n"
+                 "  Histograma Gris, Histograma Rojo, Histograma Verde, Histograma Azul,\n"
+                 "  Borrar Histograma, Contraste, Cargar JPEG, Cargar GIF, Cargar Tiff,\n"
+                 "  Convolucion, Convol2.\n"
+                 "--edit1, --edit2, --edit3 are the texts of the dialog's fields (\"Umbral\":\n"
+                 "the threshold; \"Contraste\": the least and greatest input brightness and the\n"
+                 "least output brightness).\n");
     return 2;
 }
 
