@@ -129,6 +129,8 @@ class EmfPlayer {
     void PolyDrawRecord(const RecordReader& r, bool small);
     HRGN RegionData(const RecordReader& r, size_t at, uint64_t bytes) const;
     bool Dib(const RecordReader& r, size_t offBmi, size_t offBits, RecordDib& out) const;
+    // The same, when its pixels are all there (BadRecord otherwise).
+    bool WholeDib(const RecordReader& r, size_t offBmi, size_t offBits, RecordDib& out) const;
     void Blit(const RecordReader& r, uint32_t type);
     void DibRecord(const RecordReader& r, uint32_t type);
     void Text(const RecordReader& r, uint32_t type);
@@ -207,6 +209,13 @@ bool EmfPlayer::Dib(const RecordReader& r, size_t offBmi, size_t offBits, Record
     return ReadDib(header, r.Bytes(bits, cbBits), cbBits, out);
 }
 
+bool EmfPlayer::WholeDib(const RecordReader& r, size_t offBmi, size_t offBits,
+                         RecordDib& out) const {
+    if (!Dib(r, offBmi, offBits, out)) return false;
+    RequireWholeDib(out);
+    return true;
+}
+
 // Transfers whose source is a bitmap in the record, or none (a pattern fill).
 void EmfPlayer::Blit(const RecordReader& r, uint32_t type) {
     const RECT dst{r.I32(24), r.I32(28), r.I32(32), r.I32(36)};  // x, y, cx, cy
@@ -215,7 +224,7 @@ void EmfPlayer::Blit(const RecordReader& r, uint32_t type) {
     int sw = dst.right, sh = dst.bottom;
     if (type == kStretchBlt) sw = r.I32(100), sh = r.I32(104);
     RecordDib dib;
-    if (!Dib(r, 84, 92, dib)) {
+    if (!WholeDib(r, 84, 92, dib)) {
         PatBlt(dc_, dst.left, dst.top, dst.right, dst.bottom, rop);
         return;
     }
@@ -226,7 +235,7 @@ void EmfPlayer::Blit(const RecordReader& r, uint32_t type) {
     if (type == kMaskBlt) {
         RecordDib maskDib;
         HBITMAP mask;
-        if (Dib(r, 112, 120, maskDib))
+        if (WholeDib(r, 112, 120, maskDib))
             mask = BitmapFromDIB(maskDib.info, maskDib.bits, maskDib.size, true);
         MaskBlt(dc_, dst.left, dst.top, dst.right, dst.bottom, memory, sx, sy, mask, r.I32(100),
                 r.I32(104), rop);
@@ -242,6 +251,7 @@ void EmfPlayer::DibRecord(const RecordReader& r, uint32_t type) {
     const int x = r.I32(24), y = r.I32(28), sx = r.I32(32), sy = r.I32(36);
     const int sw = r.I32(40), sh = r.I32(44);
     if (type == kStretchDIBits) {
+        RequireWholeDib(dib);
         StretchDIBits(dc_, x, y, r.I32(72), r.I32(76), sx, sy, sw, sh, dib.bits, dib.size, dib.info,
                       DIB_RGB_COLORS, r.U32(68));
         return;
@@ -251,6 +261,7 @@ void EmfPlayer::DibRecord(const RecordReader& r, uint32_t type) {
     if (scans == 0 || scans > static_cast<uint32_t>(std::abs(dib.info.bmiHeader.biHeight))) return;
     dib.info.bmiHeader.biHeight = dib.info.bmiHeader.biHeight < 0 ? -static_cast<int32_t>(scans)
                                                                   : static_cast<int32_t>(scans);
+    RequireWholeDib(dib);
     StretchDIBits(dc_, x, y, sw, sh, sx, sy - static_cast<int>(first), sw, sh, dib.bits, dib.size,
                   dib.info, DIB_RGB_COLORS, SRCCOPY);
 }
@@ -329,7 +340,7 @@ void EmfPlayer::CreateObject(const RecordReader& r, uint32_t type) {
         case kCreateMonoBrush:
         case kCreateDibPatternBrush: {
             RecordDib dib;
-            if (!Dib(r, 16, 24, dib)) return;
+            if (!WholeDib(r, 16, 24, dib)) return;
             HBITMAP tile = BitmapFromDIB(dib.info, dib.bits, dib.size, type == kCreateMonoBrush);
             if (tile) made = CreatePatternBrush(tile);
             break;

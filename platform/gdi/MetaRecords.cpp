@@ -68,6 +68,14 @@ bool ReadDib(const RecordReader& header, const uint8_t* bits, size_t size, Recor
     return h.biWidth > 0 && h.biHeight != 0;
 }
 
+void RequireWholeDib(const RecordDib& dib) {
+    const BITMAPINFOHEADER& h = dib.info.bmiHeader;
+    if (h.biCompression == BI_RLE8 || h.biCompression == BI_RLE4) return;
+    const uint64_t height = h.biHeight < 0 ? uint64_t(-int64_t{h.biHeight}) : uint64_t(h.biHeight);
+    const uint64_t stride = ((uint64_t(std::max(h.biWidth, 0)) * h.biBitCount + 31) / 32) * 4;
+    if (stride * height > dib.size) throw BadRecord{};
+}
+
 bool ReadPackedDib(const RecordReader& block, RecordDib& out) {
     const uint32_t headerSize = block.U32(0);
     if (headerSize != 12 && headerSize < 40) return false;

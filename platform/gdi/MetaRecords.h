@@ -51,6 +51,8 @@ struct RecordDib {
 // Reads the description (either header form, masks and colour table) from `header`
 // and takes `bits` as the pixels; false when the description is unusable.
 bool ReadDib(const RecordReader& header, const uint8_t* bits, size_t size, RecordDib& out);
+// Throws BadRecord when uncompressed pixels are fewer than the description needs.
+void RequireWholeDib(const RecordDib& dib);
 // A packed bitmap: description, colour table, then the pixels in one block.
 bool ReadPackedDib(const RecordReader& block, RecordDib& out);
 

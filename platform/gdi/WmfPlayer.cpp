@@ -165,6 +165,7 @@ void WmfPlayer::Dib(const RecordReader& r, uint16_t function) {
         const size_t at = 6 + 2 * (8 + base);
         RecordDib dib;
         if (!ReadPackedDib(r.Sub(at, r.Size() - at), dib)) return;
+        RequireWholeDib(dib);
         HBITMAP source = BitmapFromDIB(dib.info, dib.bits, dib.size, false);
         if (!source) return;
         HDC memory = CreateCompatibleDC(nullptr);
@@ -177,6 +178,7 @@ void WmfPlayer::Dib(const RecordReader& r, uint16_t function) {
     RecordDib dib;
     if (function == kStretchDib) {
         if (!ReadPackedDib(r.Sub(28, r.Size() - 28), dib)) return;
+        RequireWholeDib(dib);
         StretchDIBits(dc_, P(r, 10), P(r, 9), P(r, 8), P(r, 7), P(r, 6), P(r, 5), P(r, 4), P(r, 3),
                       dib.bits, dib.size, dib.info, DIB_RGB_COLORS, rop);
         return;
@@ -186,6 +188,7 @@ void WmfPlayer::Dib(const RecordReader& r, uint16_t function) {
     const int scans = P(r, 1), first = P(r, 2);
     if (scans <= 0 || scans > std::abs(dib.info.bmiHeader.biHeight)) return;
     dib.info.bmiHeader.biHeight = dib.info.bmiHeader.biHeight < 0 ? -scans : scans;
+    RequireWholeDib(dib);
     StretchDIBits(dc_, P(r, 8), P(r, 7), P(r, 6), P(r, 5), P(r, 4), P(r, 3) - first, P(r, 6),
                   P(r, 5), dib.bits, dib.size, dib.info, DIB_RGB_COLORS, SRCCOPY);
 }
@@ -373,8 +376,10 @@ void WmfPlayer::Play(const RecordReader& r, uint16_t function) {
         case kDibCreatePatternBrush: {
             RecordDib dib;
             HBRUSH brush;
-            if (ReadPackedDib(r.Sub(10, r.Size() - 10), dib))
+            if (ReadPackedDib(r.Sub(10, r.Size() - 10), dib)) {
+                RequireWholeDib(dib);
                 brush = CreateDIBPatternBrush(dib.info, dib.bits, dib.size);
+            }
             Create(brush);
             break;
         }
