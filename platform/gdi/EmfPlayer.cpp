@@ -541,12 +541,10 @@ void EmfPlayer::Play(const RecordReader& r, uint32_t type) {
         case kSelectObject:
             SelectObject(dc_, Object(r.U32(8)));
             break;
-        case kDeleteObject: {
-            const uint32_t index = r.U32(8);
-            DeleteObject(objects_.Get(index));
-            objects_.Remove(index);
+        case kDeleteObject:
+            // Objects live while anything holds them: a selected one stays in use.
+            objects_.Remove(r.U32(8));
             break;
-        }
         case kCreatePen:
         case kExtCreatePen:
         case kCreateBrush:

@@ -4,8 +4,8 @@
 //
 // The calls keep the names and the documented behaviour of the platform interface
 // that the picture model and the readers are written against. Handles are shared
-// typed objects; dropping the last reference frees the object, and DeleteObject /
-// DeleteDC only mark the end of their use.
+// typed objects; dropping the last reference frees the object, and DeleteDC only
+// marks the end of its use.
 #pragma once
 
 #include <array>
@@ -193,7 +193,6 @@ HFONT SelectObject(const HDC& dc, const HFONT& font);
 HGDIOBJ SelectObject(const HDC& dc, const HGDIOBJ& object);
 HBITMAP GetCurrentBitmap(const HDC& dc);
 HPALETTE GetCurrentPalette(const HDC& dc);
-bool DeleteObject(HGDIOBJ object);
 
 COLORREF SetTextColor(const HDC& dc, COLORREF color);
 COLORREF SetBkColor(const HDC& dc, COLORREF color);

@@ -1,4 +1,4 @@
-// Pens, brushes, fonts and the stock objects; selecting and deleting any object.
+// Pens, brushes, fonts and the stock objects, and selecting any object.
 #include <algorithm>
 #include <utility>
 
@@ -134,11 +134,6 @@ HGDIOBJ SelectObject(const HDC& dc, const HGDIOBJ& object) {
         return SelectPalette(dc, palette, false);
     if (auto region = std::dynamic_pointer_cast<RegionObj>(object)) SelectClipRgn(dc, region);
     return nullptr;
-}
-
-bool DeleteObject(HGDIOBJ object) {
-    // Objects live while anything holds them; deleting only ends the caller's use.
-    return object != nullptr;
 }
 
 }  // namespace vardel::gdi

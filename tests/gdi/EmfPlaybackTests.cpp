@@ -473,3 +473,44 @@ TEST(EmfPlayback, ThePictureIsPlacedOnItsRectangleAndLeavesTheContextAsItWas) {
     EXPECT_EQ(GetClipBox(c.dc, &clip), SIMPLEREGION);
     EXPECT_EQ(clip, (RECT{0, 0, 40, 40}));
 }
+
+TEST(EmfPlayback, TextTakesItsAdvancesBackgroundAndColourFromTheRecords) {
+    // A font record: height −16, weight 400, face "Courier New".
+    Bytes face = Utf16(u"Courier New");
+    face.resize(64, 0);
+    EmfBuilder b;
+    b.Record(82, {1, -16, 0, 0, 0, 400, 0, 0}, face).Record(kSelectObject, {1});
+    b.Record(24, {kBlue});  // text colour
+    b.Record(kSetBkMode, {TRANSPARENT});
+    // Two characters at (10, 10), the second 50 units after the first, in an opaque
+    // yellow rectangle (10, 30)–(90, 40).
+    Bytes tail = Utf16(u"II");
+    Put32(tail, 50), Put32(tail, 10);
+    b.Record(kSetBkColor, {kYellow});
+    b.Record(84, {0, 0, 0, 0, GM_COMPATIBLE, 0, 0, 10, 10, 2, 76, ETO_OPAQUE, 10, 30, 90, 40, 80},
+             tail);
+    Canvas c(96, 48);
+    ASSERT_TRUE(c.PlayEmf(b.Build(96, 48)));
+    // Ink about each character's cell, the rectangle yellow where no ink lies on it.
+    int left = 0, right = 0, elsewhere = 0, white = 0;
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 96; ++x) {
+            const COLORREF p = c.At(x, y);
+            const bool inRect = x >= 10 && x < 90 && y >= 30 && y < 40;
+            if (p == kYellow) {
+                elsewhere += !inRect;
+            } else if (p == kWhite) {
+                white += inRect;
+            } else if (x >= 8 && x < 22) {
+                ++left;
+            } else if (x >= 58 && x < 72) {
+                ++right;
+            } else {
+                ++elsewhere;
+            }
+        }
+    EXPECT_GT(left, 5);
+    EXPECT_GT(right, 5);
+    EXPECT_EQ(elsewhere, 0);
+    EXPECT_EQ(white, 0);
+}
