@@ -35,6 +35,24 @@ FT_Library Library() {
 // Glyphs reach no surface beyond this many pixels from the origin.
 constexpr double kFarAway = 1 << 20;
 
+// The average character width as fonts of the desktop measure it (and as a font's
+// requested width means it): lower-case letters and the space weighted by how often
+// they occur in English text, per thousand. Newer faces store an average over all
+// their glyphs instead, which would make every requested width look narrower.
+constexpr int kLetterWeights[27] = {64, 14, 27, 35, 100, 20, 14, 42, 63, 3, 6,  35, 20, 56,
+                                    56, 17, 4,  49, 56,  71, 31, 10, 18, 3, 18, 2,  166};
+
+double WeightedAverageWidth(FT_Face face) {
+    double sum = 0;
+    for (int i = 0; i < 27; ++i) {
+        const FT_UInt glyph = FT_Get_Char_Index(face, i < 26 ? 'a' + i : ' ');
+        FT_Fixed advance = 0;
+        if (glyph == 0 || FT_Get_Advance(face, glyph, FT_LOAD_NO_SCALE, &advance) != 0) return 0;
+        sum += static_cast<double>(advance) * kLetterWeights[i];
+    }
+    return sum / 1000;
+}
+
 class FreeTypeFace final : public FontFace {
   public:
     explicit FreeTypeFace(FT_Face face) : face_(face) {
@@ -61,6 +79,8 @@ class FreeTypeFace final : public FontFace {
         }
         symbol_ = FT_Select_Charmap(face, FT_ENCODING_UNICODE) != 0 &&
                   FT_Select_Charmap(face, FT_ENCODING_MS_SYMBOL) == 0;
+        if (const double weighted = WeightedAverageWidth(face); weighted > 0)
+            m.averageWidth = weighted;
     }
     ~FreeTypeFace() override {
         std::lock_guard lock(EngineMutex());

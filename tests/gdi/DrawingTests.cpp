@@ -221,6 +221,19 @@ TEST(GdiText, TextIsSetInTheNearestFaceWithItsAlignmentAndBackground) {
     ASSERT_TRUE(GetTextExtentPoint32W(c.dc, u"MMMMMMMMMM", &size));
     // Arial's M is 1706/2048 of the height: a face with Arial's widths stands in.
     EXPECT_NEAR(size.cx, 166.6, 1);
+    // A requested width is measured as the desktop measures Arial's average: its own
+    // average asks for no stretching at all.
+    font.lfHeight = -200;
+    font.lfWidth = 88;
+    SelectObject(c.dc, CreateFontIndirect(font));
+    GetTextExtentPoint32W(c.dc, u"MMMMMMMMMM", &size);
+    EXPECT_NEAR(size.cx, 1666, 15);
+    font.lfWidth = 44;
+    SelectObject(c.dc, CreateFontIndirect(font));
+    GetTextExtentPoint32W(c.dc, u"MMMMMMMMMM", &size);
+    EXPECT_NEAR(size.cx, 833, 10);
+    font.lfHeight = -20;
+    font.lfWidth = 0;
     font.lfFaceName = "Courier New";
     SelectObject(c.dc, CreateFontIndirect(font));
     GetTextExtentPoint32W(c.dc, u"iiiii", &size);
