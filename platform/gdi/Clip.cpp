@@ -55,13 +55,10 @@ Region LogicalRect(const DCObj& dc, int left, int top, int right, int bottom) {
     const PointD b = dc.toDevice.Apply({double(right), double(bottom)});
     const PointD c = dc.toDevice.Apply({double(right), double(top)});
     const PointD e = dc.toDevice.Apply({double(left), double(bottom)});
-    auto clamp = [](double v) {
-        return static_cast<int>(std::clamp(std::lround(v), -(1l << 29), 1l << 29));
-    };
     if (!std::isfinite(a.x + a.y + b.x + b.y + c.x + c.y + e.x + e.y)) return {};
     const double x0 = std::min({a.x, b.x, c.x, e.x}), x1 = std::max({a.x, b.x, c.x, e.x});
     const double y0 = std::min({a.y, b.y, c.y, e.y}), y1 = std::max({a.y, b.y, c.y, e.y});
-    return Region(RECT{clamp(x0), clamp(y0), clamp(x1), clamp(y1)});
+    return Region(RECT{ClampToInt(x0), ClampToInt(y0), ClampToInt(x1), ClampToInt(y1)});
 }
 
 int ClipKind(const DCObj& dc) {
@@ -231,7 +228,7 @@ int OffsetClipRgn(const HDC& dc, int x, int y) {
         const PointD v = d->toDevice.ApplyLinear({double(x), double(y)});
         if (!(std::fabs(v.x) < 1e9 && std::fabs(v.y) < 1e9)) return ERROR_REGION;
         Region r = *d->clipRegion;
-        r.Offset(static_cast<int>(std::lround(v.x)), static_cast<int>(std::lround(v.y)));
+        r.Offset(ClampToInt(v.x), ClampToInt(v.y));
         d->clipRegion = std::make_shared<Region>(std::move(r));
         ClipChanged(*d);
     }
@@ -271,11 +268,8 @@ int GetClipBox(const HDC& dc, RECT* rect) {
     if (d->toDevice.Invert(back)) {
         const PointD a = back.Apply({double(r.left), double(r.top)});
         const PointD b = back.Apply({double(r.right), double(r.bottom)});
-        auto c = [](double v) {
-            return static_cast<int32_t>(std::clamp(std::lround(v), -(1l << 30), 1l << 30));
-        };
-        r = {c(std::min(a.x, b.x)), c(std::min(a.y, b.y)), c(std::max(a.x, b.x)),
-             c(std::max(a.y, b.y))};
+        r = {ClampToInt(std::min(a.x, b.x)), ClampToInt(std::min(a.y, b.y)),
+             ClampToInt(std::max(a.x, b.x)), ClampToInt(std::max(a.y, b.y))};
     }
     if (rect) *rect = r;
     return r.Width() > 0 && r.Height() > 0 ? (d->complexClip ? COMPLEXREGION : SIMPLEREGION)

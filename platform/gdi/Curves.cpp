@@ -10,7 +10,7 @@ int CurveSegments(double radius) {
     if (!(radius > 1)) return 8;
     // The chord of an arc of angle a strays r·(1 − cos(a/2)) from it.
     const double a = 2 * std::acos(std::max(-1.0, 1 - 0.25 / radius));
-    return std::clamp(static_cast<int>(std::ceil(2 * M_PI / a)), 8, 2048);
+    return static_cast<int>(std::clamp(std::ceil(2 * M_PI / a), 8.0, 2048.0));
 }
 
 void AppendArc(std::vector<PointD>& out, PointD centre, double rx, double ry, double t0,
@@ -35,7 +35,7 @@ void AppendBezier(std::vector<PointD>& out, PointD p0, PointD p1, PointD p2, Poi
                           std::hypot(p2.x - p1.x, p2.y - p1.y) +
                           std::hypot(p3.x - p2.x, p3.y - p2.y);
     const int n = std::isfinite(length)
-                      ? std::clamp(static_cast<int>(std::ceil(std::sqrt(length * 2))), 1, 512)
+                      ? static_cast<int>(std::clamp(std::ceil(std::sqrt(length * 2)), 1.0, 512.0))
                       : 1;
     for (int i = 1; i <= n; ++i) {
         const double t = double(i) / n, u = 1 - t;

@@ -49,6 +49,13 @@ struct Affine {
     bool operator==(const Affine&) const = default;
 };
 
+// A coordinate as a whole number, bounded well within int (NaN gives 0): for values
+// that may come from anywhere in a file.
+inline int ClampToInt(double v) {
+    if (!(v == v)) return 0;
+    return static_cast<int>(std::fmax(-1e9, std::fmin(1e9, std::round(v))));
+}
+
 // One connected run of points; a closed figure returns to its first point.
 struct Figure {
     std::vector<PointD> points;

@@ -115,8 +115,10 @@ void ScanFigures(const Figures& figures, bool winding, const RECT& limit,
             inside = winding ? inside + crossings[i].second : inside ^ 1;
             if (inside == 0) continue;
             // Pixels whose centres lie in [xa, xb).
-            const double xa = std::max(crossings[i].first - 0.5, double(limit.left) - 1);
-            const double xb = std::min(crossings[i + 1].first - 0.5, double(limit.right));
+            const double xa =
+                std::clamp(crossings[i].first - 0.5, limit.left - 1.0, limit.right + 1.0);
+            const double xb =
+                std::clamp(crossings[i + 1].first - 0.5, limit.left - 1.0, limit.right + 1.0);
             const int x0 = std::max(static_cast<int>(std::ceil(xa)), limit.left);
             const int x1 = std::min(static_cast<int>(std::ceil(xb)), limit.right);
             if (x0 < x1) fn(y, x0, x1);

@@ -330,8 +330,7 @@ bool ArcTo(const HDC& handle, int left, int top, int right, int bottom, int x1, 
     Affine back;
     if (!arc.empty() && dc->toDevice.Invert(back)) {
         const PointD end = back.Apply(arc.back());
-        dc->penPos = {static_cast<int32_t>(std::clamp(std::lround(end.x), -(1l << 30), 1l << 30)),
-                      static_cast<int32_t>(std::clamp(std::lround(end.y), -(1l << 30), 1l << 30))};
+        dc->penPos = {ClampToInt(end.x), ClampToInt(end.y)};
     }
     return true;
 }
@@ -347,8 +346,7 @@ bool AngleArc(const HDC& handle, int x, int y, uint32_t radius, float start, flo
     std::vector<PointD> device;
     for (const PointD& p : logical) device.push_back(dc->toDevice.Apply(p));
     DrawFromCurrent(*dc, device);
-    dc->penPos = {static_cast<int32_t>(std::lround(logical.back().x)),
-                  static_cast<int32_t>(std::lround(logical.back().y))};
+    dc->penPos = {ClampToInt(logical.back().x), ClampToInt(logical.back().y)};
     return true;
 }
 

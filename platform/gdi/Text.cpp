@@ -132,8 +132,7 @@ bool ExtTextOutW(const HDC& handle, int x, int y, uint32_t options, const RECT* 
     if (fromCurrent) {
         // The current position moves past the text (back to its start when right-aligned).
         const PointD end = Along(o, p, horizontal == TA_RIGHT ? 0 : l.width, -drop);
-        dc->penPos = {static_cast<int32_t>(std::clamp(std::lround(end.x), -(1l << 30), 1l << 30)),
-                      static_cast<int32_t>(std::clamp(std::lround(end.y), -(1l << 30), 1l << 30))};
+        dc->penPos = {ClampToInt(end.x), ClampToInt(end.y)};
     }
     // Clipped text keeps to the rectangle as well.
     const std::optional<RECT> savedClip = dc->clip;
@@ -144,10 +143,8 @@ bool ExtTextOutW(const HDC& handle, int x, int y, uint32_t options, const RECT* 
                      b = ToDevice(*dc, {rect->right, rect->bottom});
         if (std::fabs(a.x) < 1e9 && std::fabs(a.y) < 1e9 && std::fabs(b.x) < 1e9 &&
             std::fabs(b.y) < 1e9)
-            limit = Region(RECT{static_cast<int>(std::lround(std::min(a.x, b.x))),
-                                static_cast<int>(std::lround(std::min(a.y, b.y))),
-                                static_cast<int>(std::lround(std::max(a.x, b.x))),
-                                static_cast<int>(std::lround(std::max(a.y, b.y)))});
+            limit = Region(RECT{ClampToInt(std::min(a.x, b.x)), ClampToInt(std::min(a.y, b.y)),
+                                ClampToInt(std::max(a.x, b.x)), ClampToInt(std::max(a.y, b.y))});
         const Region current = savedComplex ? *savedComplex
                                : savedClip
                                    ? Region(*savedClip)
@@ -209,8 +206,7 @@ bool GetTextExtentPoint32W(const HDC& handle, std::u16string_view text, SIZE* si
         return true;
     }
     const Layout l = Lay(*dc, p, text, 0, nullptr);
-    *size = {static_cast<int32_t>(std::lround(std::min(l.width, 1e9))),
-             static_cast<int32_t>(std::lround(std::min(p.ascent + p.descent, 1e9)))};
+    *size = {ClampToInt(l.width), ClampToInt(p.ascent + p.descent)};
     return true;
 }
 
