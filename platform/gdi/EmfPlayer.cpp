@@ -394,6 +394,8 @@ void EmfPlayer::Gradient(const RecordReader& r) {
         return std::array<double, 5>{double(r.I32(v)), double(r.I32(v + 4)), r.U16(v + 8) / 256.0,
                                      r.U16(v + 10) / 256.0, r.U16(v + 12) / 256.0};
     };
+    // However many rectangles, one record paints at most 65536 bands.
+    const double bandsEach = std::max(1.0, 65536.0 / std::max<size_t>(rects, 1));
     for (size_t k = 0; k < rects; ++k) {
         const auto a = vertex(r.U32(at + 8 * k)), b = vertex(r.U32(at + 8 * k + 4));
         // Bands one device pixel wide, each in the colour at its middle.
@@ -401,7 +403,8 @@ void EmfPlayer::Gradient(const RecordReader& r) {
         const double from = across ? a[0] : a[1], to = across ? b[0] : b[1];
         const PointD scale = LiveDC(dc_)->toDevice.ApplyLinear({1, 1});
         const double step = 1 / std::max(std::fabs(across ? scale.x : scale.y), 1e-6);
-        const int bands = static_cast<int>(std::clamp(std::fabs(to - from) / step, 1.0, 4096.0));
+        const int bands = static_cast<int>(
+            std::clamp(std::fabs(to - from) / step, 1.0, std::min(4096.0, bandsEach)));
         for (int i = 0; i < bands; ++i) {
             const double t = (i + 0.5) / bands;
             auto mix = [t](double p, double q) {

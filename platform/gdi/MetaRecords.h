@@ -67,18 +67,20 @@ class ObjectTable {
         return true;
     }
     // The lowest free index, or the table's size when none is free.
-    size_t FirstFree() const {
-        for (size_t i = 0; i < objects_.size(); ++i)
-            if (!objects_[i]) return i;
-        return objects_.size();
+    size_t FirstFree() {
+        while (free_ < objects_.size() && objects_[free_]) ++free_;
+        return free_;
     }
     HGDIOBJ Get(size_t index) const { return index < objects_.size() ? objects_[index] : nullptr; }
     void Remove(size_t index) {
-        if (index < objects_.size()) objects_[index].reset();
+        if (index >= objects_.size()) return;
+        objects_[index].reset();
+        free_ = std::min(free_, index);
     }
 
   private:
     std::vector<HGDIOBJ> objects_;
+    size_t free_ = 0;  // no slot below it is free
 };
 
 // The pen of a LOGPEN: thin ones as CreatePen makes them, wide ones keep their end

@@ -145,7 +145,7 @@ Region Region::FromRects(std::vector<RECT> rects) {
         Normalize(s);
         AppendBand(out.rects_, lastBand, top, bottom, s);
     }
-    return out;
+    return out.Bounded();
 }
 
 Region Region::FromRuns(std::vector<Run> runs) {
@@ -160,7 +160,7 @@ Region Region::FromRuns(std::vector<Run> runs) {
         Normalize(s);
         AppendBand(out.rects_, lastBand, y, y + 1, s);
     }
-    return out;
+    return out.Bounded();
 }
 
 Region Region::Combine(const Region& a, const Region& b, Op op) {
@@ -185,7 +185,7 @@ Region Region::Combine(const Region& a, const Region& b, Op op) {
         const Spans sb = bandSpans(b.rects_, ib, ys[i]);
         AppendBand(out.rects_, lastBand, ys[i], ys[i + 1], CombineSpans(sa, sb, op));
     }
-    return out;
+    return out.Bounded();
 }
 
 }  // namespace vardel::gdi

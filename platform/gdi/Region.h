@@ -38,7 +38,15 @@ class Region {
     enum class Op { And, Or, Xor, Diff };
     static Region Combine(const Region& a, const Region& b, Op op);
 
+    // Regions of more rectangles become their bounds: combining stays cheap whatever
+    // a file asks for, and clipping that fine-grained is never drawn by real files.
+    static constexpr size_t kMaxRects = size_t{1} << 16;
+
   private:
+    Region& Bounded() {
+        if (rects_.size() > kMaxRects) *this = Region(Bounds());
+        return *this;
+    }
     std::vector<RECT> rects_;
 };
 

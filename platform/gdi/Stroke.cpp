@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <mutex>
 #include <numbers>
 
 #include "platform/gdi/Raster.h"
@@ -144,13 +146,24 @@ void AddPolygon(Figures& out, std::vector<PointD> points) {
     out.push_back(std::move(f));
 }
 
+// Points of the unit circle for polygons of n corners, worked out once per n.
+const std::vector<PointD>& UnitCircle(int n) {
+    static std::mutex mutex;
+    static std::map<int, std::vector<PointD>> circles;
+    std::lock_guard lock(mutex);
+    std::vector<PointD>& c = circles[n];
+    if (c.empty())
+        for (int i = 0; i < n; ++i)
+            c.push_back(
+                {std::cos(2 * std::numbers::pi * i / n), std::sin(2 * std::numbers::pi * i / n)});
+    return c;
+}
+
 void AddCircle(Figures& out, PointD c, double r) {
-    const int n = std::clamp(static_cast<int>(std::ceil(std::sqrt(r) * 4)), 8, 256);
+    const int n = static_cast<int>(std::clamp(std::ceil(std::sqrt(r) * 4), 8.0, 256.0));
     std::vector<PointD> pts;
-    for (int i = 0; i < n; ++i) {
-        const double t = 2 * std::numbers::pi * i / n;
-        pts.push_back({c.x + r * std::cos(t), c.y + r * std::sin(t)});
-    }
+    pts.reserve(static_cast<size_t>(n));
+    for (const PointD& u : UnitCircle(n)) pts.push_back({c.x + r * u.x, c.y + r * u.y});
     AddPolygon(out, std::move(pts));
 }
 
@@ -159,40 +172,65 @@ PointD Normal(PointD a, PointD b, double half) {
     return {-(b.y - a.y) / len * half, (b.x - a.x) / len * half};
 }
 
-void AddJoin(Figures& out, PointD prev, PointD v, PointD next, double half, int join,
-             double limit) {
-    if (join == PS_JOIN_ROUND) {
-        AddCircle(out, v, half);
-        return;
+// How a wide pen is laid along figures, and the device area worth building for.
+struct Shape {
+    double half;
+    int cap, join;
+    double miterLimit;
+    RECT visible;  // the drawable bounds grown by the pen's width
+
+    // Whether anything within half a width of the box of a and b can be seen.
+    bool Near(PointD a, PointD b) const {
+        return std::max(a.x, b.x) + half >= visible.left &&
+               std::min(a.x, b.x) - half <= visible.right &&
+               std::max(a.y, b.y) + half >= visible.top &&
+               std::min(a.y, b.y) - half <= visible.bottom;
     }
+};
+
+void AddJoin(Figures& out, PointD prev, PointD v, PointD next, const Shape& s) {
+    if (!s.Near(v, v)) return;
+    const double half = s.half;
     const PointD n1 = Normal(prev, v, half), n2 = Normal(v, next, half);
+    if (s.join == PS_JOIN_ROUND) {
+        // Where a path barely turns (a flattened curve), the round join and the bevel
+        // differ by less than a quarter pixel: the triangle does.
+        const double cosTurn = (n1.x * n2.x + n1.y * n2.y) / (half * half);
+        if (half * (1 - std::sqrt(std::max(0.0, (1 + cosTurn) / 2))) >= 0.25) {
+            AddCircle(out, v, half);
+            return;
+        }
+    }
     // The outer side is the one the path turns away from.
     const double turn = (next.x - v.x) * n1.x + (next.y - v.y) * n1.y;
-    const double s = turn > 0 ? -1 : 1;
-    const PointD o1{v.x + s * n1.x, v.y + s * n1.y}, o2{v.x + s * n2.x, v.y + s * n2.y};
+    const double side = turn > 0 ? -1 : 1;
+    const PointD o1{v.x + side * n1.x, v.y + side * n1.y}, o2{v.x + side * n2.x, v.y + side * n2.y};
     const PointD m{(n1.x + n2.x) / half, (n1.y + n2.y) / half};  // sum of unit normals
     const double len2 = m.x * m.x + m.y * m.y;
-    if (join == PS_JOIN_MITER && len2 > 1e-12 && 2 / std::sqrt(len2) <= limit) {
-        const PointD tip{v.x + s * m.x * 2 * half / len2, v.y + s * m.y * 2 * half / len2};
+    if (s.join == PS_JOIN_MITER && len2 > 1e-12 && 2 / std::sqrt(len2) <= s.miterLimit) {
+        const PointD tip{v.x + side * m.x * 2 * half / len2, v.y + side * m.y * 2 * half / len2};
         AddPolygon(out, {v, o1, tip, o2});
         return;
     }
     AddPolygon(out, {v, o1, o2});
 }
 
-void AddStroke(Figures& out, const std::vector<PointD>& p, bool closed, double width, int cap,
-               int join, double limit) {
-    const double half = width / 2;
+// The polygons of one run of points: segments, joins and end caps, leaving out what
+// lies too far from the surface to be seen.
+void AddStroke(Figures& out, const std::vector<PointD>& p, bool closed, const Shape& s) {
+    const double half = s.half;
+    const bool roundEnds = !closed && s.cap == PS_ENDCAP_ROUND;
     if (p.size() == 1) {
-        if (cap == PS_ENDCAP_ROUND) AddCircle(out, p[0], half);
+        if (roundEnds && s.Near(p[0], p[0])) AddCircle(out, p[0], half);
         return;
     }
     const size_t n = p.size();
     const size_t segments = closed ? n : n - 1;
     for (size_t i = 0; i < segments; ++i) {
         PointD a = p[i], b = p[(i + 1) % n];
+        if (!s.Near(a, b)) continue;
         const PointD nrm = Normal(a, b, half);
-        if (cap == PS_ENDCAP_SQUARE && !closed) {
+        if (s.cap == PS_ENDCAP_SQUARE && !closed) {
             const PointD u{nrm.y, -nrm.x};  // along the segment, half a width long
             if (i == 0) a = {a.x - u.x, a.y - u.y};
             if (i + 1 == segments) b = {b.x + u.x, b.y + u.y};
@@ -203,10 +241,10 @@ void AddStroke(Figures& out, const std::vector<PointD>& p, bool closed, double w
                          {a.x - nrm.x, a.y - nrm.y}});
     }
     for (size_t i = closed ? 0 : 1; i < (closed ? n : n - 1); ++i)
-        AddJoin(out, p[(i + n - 1) % n], p[i], p[(i + 1) % n], half, join, limit);
-    if (!closed && cap == PS_ENDCAP_ROUND) {
-        AddCircle(out, p.front(), half);
-        AddCircle(out, p.back(), half);
+        AddJoin(out, p[(i + n - 1) % n], p[i], p[(i + 1) % n], s);
+    if (roundEnds) {
+        if (s.Near(p.front(), p.front())) AddCircle(out, p.front(), half);
+        if (s.Near(p.back(), p.back())) AddCircle(out, p.back(), half);
     }
 }
 
@@ -229,7 +267,12 @@ double DeviceWidth(const DCObj& dc, const PenObj& pen) {
 
 Figures WidenFigures(const DCObj& dc, const PenObj& pen, const Figures& figures, double width) {
     Figures out;
-    const int cap = pen.style & PS_ENDCAP_MASK, join = pen.style & PS_JOIN_MASK;
+    RECT visible = DrawableBounds(dc);
+    const int grow = static_cast<int>(std::min(width, 1e8)) + 2;
+    visible = {visible.left - grow, visible.top - grow, visible.right + grow,
+               visible.bottom + grow};
+    const Shape shape{width / 2, pen.style & PS_ENDCAP_MASK, pen.style & PS_JOIN_MASK,
+                      dc.miterLimit, visible};
     std::vector<double> pattern = Pattern(pen, true);
     if (pen.Kind() != PS_USERSTYLE)
         for (double& d : pattern) d *= width;
@@ -243,8 +286,8 @@ Figures WidenFigures(const DCObj& dc, const PenObj& pen, const Figures& figures,
         for (size_t i = 0; i + 1 < p.size(); ++i)
             length += Length({p[i + 1].x - p[i].x, p[i + 1].y - p[i].y});
         // Dashes too many to matter are drawn as one line.
-        if (dash.Solid() || p.size() < 2 || !(length / dash.total < 1e5)) {
-            AddStroke(out, p, f.closed && p.size() > 2, width, cap, join, dc.miterLimit);
+        if (dash.Solid() || p.size() < 2 || !(length / dash.total < 1e4)) {
+            AddStroke(out, p, f.closed && p.size() > 2, shape);
             continue;
         }
         if (f.closed) p.push_back(p.front());
@@ -265,12 +308,12 @@ Figures WidenFigures(const DCObj& dc, const PenObj& pen, const Figures& figures,
                 dash.Advance(step);
                 done += step;
                 if (!dash.On() && !piece.empty()) {
-                    AddStroke(out, piece, false, width, cap, join, dc.miterLimit);
+                    AddStroke(out, piece, false, shape);
                     piece.clear();
                 }
             }
         }
-        if (!piece.empty()) AddStroke(out, piece, false, width, cap, join, dc.miterLimit);
+        if (!piece.empty()) AddStroke(out, piece, false, shape);
     }
     return out;
 }

@@ -368,7 +368,8 @@ void WmfPlayer::Play(const RecordReader& r, uint16_t function) {
                 const uint8_t* e = r.Bytes(10 + 4 * i, 4);
                 p.palPalEntry.push_back({e[0], e[1], e[2], e[3]});
             }
-            Create(CreatePalette(p));
+            const HPALETTE palette = CreatePalette(p);
+            Create(palette ? palette : GetDefaultPalette());
             break;
         }
         case kSetPalEntries:

@@ -52,6 +52,13 @@ TEST(GdiRegions, CombineOffsetAndClipByEveryMode) {
             for (int x = -1; x < 16; ++x) area += PtInRegion(r, x, y);
         EXPECT_EQ(area, c.area);
     }
+    // A checkerboard of 80 000 squares is more than a region keeps: its bounds stand in.
+    std::vector<RECT> squares;
+    for (int y = 0; y < 400; ++y)
+        for (int x = y % 2; x < 400; x += 2) squares.push_back({x, y, x + 1, y + 1});
+    EXPECT_EQ(GetRgnBox(ExtCreateRegion(nullptr, squares), nullptr), SIMPLEREGION);
+    squares.resize(1000);
+    EXPECT_EQ(GetRgnBox(ExtCreateRegion(nullptr, squares), nullptr), COMPLEXREGION);
     EXPECT_EQ(OffsetRgn(a, 3, -2), SIMPLEREGION);
     EXPECT_TRUE(PtInRegion(a, 12, -2));
     EXPECT_EQ(CombineRgn(r, a, a, RGN_XOR), NULLREGION);
