@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 #include <string>
@@ -156,7 +157,8 @@ class FreeTypeFace final : public FontFace {
 
 // The file and index of the installed face nearest to the request.
 bool Find(const LOGFONT& font, std::string& file, int& index) {
-    static bool ready = FcInit();
+    // fontconfig's tables live until the process ends, and are given back then.
+    static bool ready = FcInit() && std::atexit([] { FcFini(); }) == 0;
     if (!ready) return false;
     FcPattern* pattern = FcPatternCreate();
     const std::string family =
