@@ -372,8 +372,17 @@ void WmfPlayer::Play(const RecordReader& r, uint16_t function) {
             Create(palette ? palette : GetDefaultPalette());
             break;
         }
-        case kSetPalEntries:
-            break;  // palettes only matter on palette displays
+        case kSetPalEntries: {
+            // The selected palette takes the entries (the shared default one is kept).
+            const HPALETTE& palette = LiveDC(dc_)->palette;
+            if (!palette || palette->isStock) break;
+            const size_t start = r.U16(6), n = r.Count(r.U16(8), 10, 4);
+            for (size_t i = 0; i < n && start + i < palette->entries.size(); ++i) {
+                const uint8_t* e = r.Bytes(10 + 4 * i, 4);
+                palette->entries[start + i] = {e[0], e[1], e[2], e[3]};
+            }
+            break;
+        }
         case kDibCreatePatternBrush: {
             RecordDib dib;
             HBRUSH brush;

@@ -377,6 +377,22 @@ TEST(EmfPlayback, BitmapsStretchAndCombineByRasterOperation) {
               0);
 }
 
+TEST(EmfPlayback, PaletteColoursNameEntriesOfTheSelectedPalette) {
+    Bytes entries;
+    for (COLORREF c : {kRed, kGreen, kBlue}) Put32(entries, c);  // red, green, blue, flags
+    EmfBuilder b;
+    b.Record(49, {1, 0x300 | (3 << 16)}, entries).Record(48, {1});  // create and select
+    b.Record(15, {5, 5, 0x01000002});                               // pixel in entry 2
+    Bytes yellow;
+    Put32(yellow, kYellow);
+    b.Record(50, {1, 2, 1}, yellow);  // entry 2 becomes yellow
+    b.Record(15, {6, 5, 0x01000002});
+    Canvas c(96, 48);
+    ASSERT_TRUE(c.PlayEmf(b.Build(96, 48)));
+    EXPECT_EQ(c.At(5, 5), kBlue);
+    EXPECT_EQ(c.At(6, 5), kYellow);
+}
+
 TEST(EmfPlayback, CommentsAndUnknownRecordsAreSkipped) {
     EmfBuilder b;
     NullPen(b).Record(kSelectObject, {kStock | BLACK_BRUSH}).Record(kRectangle, {0, 0, 10, 10});
