@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "graphics/Canvas.h"
 #include "platform/runtime/ByteOrder.h"
 #include "platform/runtime/Exceptions.h"
 #include "platform/runtime/Files.h"
@@ -50,7 +51,7 @@ void TMetafile::LoadStream(TStream& stream) {
             handle_ = handle;
             enhanced_ = true;
             inch_ = 0;
-            placeableBox_ = {};
+            placeableBox_ = frame_ = {};
             NotifyChanged(this);
             return;
         }
@@ -77,6 +78,7 @@ void TMetafile::LoadStream(TStream& stream) {
     mmWidth_ = RoundDiv(int64_t{right - left} * kHundredthsPerInch, inch);
     mmHeight_ = RoundDiv(int64_t{bottom - top} * kHundredthsPerInch, inch);
     placeableBox_ = {left, top, right, bottom};
+    frame_ = placeableBox_;
     inch_ = inch;
     handle_ = handle;
     enhanced_ = false;
@@ -147,8 +149,18 @@ void TMetafile::SetHeight(int value) {
     NotifyChanged(this);
 }
 
-// Metafiles are kept and written, not played back: drawing one leaves the surface as it was.
-void TMetafile::Render(TCanvas&, const gdi::RECT&) {}
+void TMetafile::Render(TCanvas& canvas, const gdi::RECT& rect) {
+    if (!handle_) return;
+    const gdi::HDC dc = canvas.DrawingContext();
+    if (gdi::IsWinMetaFile(handle_)) {
+        // Without a placeable box of its own, the picture's records set their window.
+        const gdi::RECT frame =
+            frame_.Width() || frame_.Height() ? frame_ : gdi::RECT{0, 0, Width(), Height()};
+        gdi::PlayWinMetaFile(dc, handle_, frame, rect);
+    } else {
+        gdi::PlayEnhMetaFile(dc, handle_, rect);
+    }
+}
 
 void TMetafile::Assign(const TPersistent* source) {
     if (const auto* other = dynamic_cast<const TMetafile*>(source)) {
@@ -158,6 +170,7 @@ void TMetafile::Assign(const TPersistent* source) {
         mmHeight_ = other->mmHeight_;
         inch_ = other->inch_;
         placeableBox_ = other->placeableBox_;
+        frame_ = other->frame_;
         NotifyChanged(this);
         return;
     }
