@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
-# Runs a command on a virtual X server of its own (1920 x 1080, 24 bits) and stops the
-# server afterwards; the command's exit status is the script's.
-#   OnVirtualDisplay.sh COMMAND [ARGS...]
+# Runs a command on a virtual X server of its own (1920 x 1080 unless told, 24 bits) and
+# stops the server afterwards; the command's exit status is the script's.
+#   OnVirtualDisplay.sh [--screen WIDTHxHEIGHT] COMMAND [ARGS...]
 #
 # The server chooses a free display number itself and tells it once it accepts
 # clients, and only clients with this run's key may connect: runs that start at the
 # same moment (other test programs, other builds on the machine) never share or take
 # each other's display, as two xvfb-run -a can.
 set -euo pipefail
+screen=1920x1080
+if [[ "${1:-}" == --screen ]]; then
+    screen=$2
+    shift 2
+fi
 dir=$(mktemp -d)
 server=
 stop() {
@@ -24,7 +29,7 @@ xauth -q -f "$dir/auth" add :0 . "$key" 2> /dev/null  # the file is new
 # Without -noreset the server starts afresh each time its last client leaves, and
 # refuses clients meanwhile: a check that connected, then the program's own
 # connection, would race with that.
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset -auth "$dir/auth" \
+Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp -noreset -auth "$dir/auth" \
     3> "$dir/display" 2> "$dir/server.log" &
 server=$!
 # The number arrives when the server is ready, however long a busy machine takes.

@@ -18,10 +18,12 @@ const std::map<std::string, Target>& Targets() {
         {"bmp", vardel::fuzz::FuzzBmp},
         {"ico", vardel::fuzz::FuzzIcon},
         {"metafile", vardel::fuzz::FuzzMetafile},
+        {"metafile-play", vardel::fuzz::FuzzMetafilePlay},
         {"jpeg", vardel::fuzz::FuzzJpeg},
         {"tiff", vardel::fuzz::FuzzTiff},
         {"gif", vardel::fuzz::FuzzGif},
-        {"gif-roundtrip", vardel::fuzz::FuzzGifRoundTrip}};
+        {"gif-roundtrip", vardel::fuzz::FuzzGifRoundTrip},
+        {"png", vardel::fuzz::FuzzPng}};
     return targets;
 }
 
@@ -42,7 +44,6 @@ int Replay(const fs::path& root) {
     }
     return replayed;
 }
-}  // namespace
 
 // Every file kept under root, whatever folder it is in.
 int KeptFiles(const fs::path& root) {
@@ -51,6 +52,7 @@ int KeptFiles(const fs::path& root) {
         if (entry.is_regular_file() && entry.path().filename().string()[0] != '.') ++files;
     return files;
 }
+}  // namespace
 
 TEST(FuzzRegressions, EveryKeptInputIsHandledCleanly) {
     // Each file is replayed, so a folder that names no reader fails the count.
