@@ -137,12 +137,21 @@ choose() {
 file_dialog() { window "(Abrir imagen|Abrir imagen para filtrar|Guardar imagen)"; }
 file_dialog_open() { [[ -n "$(file_dialog)" ]]; }
 file_dialog_closed() { [[ -z "$(file_dialog)" ]]; }
-# Answers the open or save dialog with a full path.
+# Answers the open or save dialog with a full path. Keys go to the window that has the
+# keyboard focus, which a busy program gives a new dialog some time after showing it:
+# typed before, they would reach the main window. The dialog is given the focus, as a
+# click on it would, before anything is typed.
 answer_file_dialog() {
+    local dialog
     eventually file_dialog_open || fail "no file dialog"
+    dialog=$(file_dialog)
+    xdotool windowfocus --sync "$dialog"
     xdotool type --delay 2 "$1"
     xdotool key Return
-    eventually file_dialog_closed || fail "the file dialog did not close"
+    eventually file_dialog_closed || {
+        import -window "$dialog" "$shots/file-dialog.png"
+        fail "the file dialog did not close (see file-dialog.png)"
+    }
 }
 # The top of the main window's client area: the window is the menu bar above the
 # client area, which is as large as Image1's picture.
