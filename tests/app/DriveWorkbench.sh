@@ -22,18 +22,19 @@ step() { echo "== $*"; }
 window() { xdotool search --onlyvisible --name "^$1\$" 2> /dev/null | head -n 1 || true; }
 shown() { [[ -n "$(window "$1")" ]]; }
 gone() { [[ -z "$(window "$1")" ]]; }
-# Runs a check every tenth of a second until it holds; false after SECONDS.
+# Runs a check every tenth of a second until it holds; false once SECONDS have passed
+# on the clock (a check can itself take a while).
 #   within SECONDS COMMAND [ARGS...]
 within() {
-    local tenths=$(($1 * 10))
+    local end=$((SECONDS + $1))
     shift
-    for _ in $(seq "$tenths"); do
-        "$@" && return 0
+    until "$@"; do
+        ((SECONDS < end)) || return 1
         sleep 0.1
     done
-    return 1
 }
-eventually() { within 20 "$@"; }
+# Twenty seconds and more can pass before a loaded machine shows a change.
+eventually() { within 60 "$@"; }
 # Waits for the window and prints its id.
 wait_window() {
     eventually shown "$1" || fail "window \"$1\" did not appear"
@@ -46,7 +47,7 @@ close() {
     for _ in $(seq 30); do
         gone "$1" && return 0
         "$close_window" "$1" 1 > /dev/null 2>&1 || true
-        within 1 gone "$1" && return 0
+        within 2 gone "$1" && return 0
     done
     fail "window \"$1\" did not close"
 }
