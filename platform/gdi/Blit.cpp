@@ -192,19 +192,29 @@ class TTranslation {
 };
 
 // What a raster operation reads besides the source: the brush as the destination
-// stores it, and the destination itself when the operations read it.
+// stores it, and the destination itself when the operations read it. Plain values, so
+// that the loops keep them in registers while they store into rows.
 struct TRaster {
-    const BitmapObj* d;
     uint32_t pattern;
     bool needDest;
+    bool dstMono;
+    uint32_t black, white;  // the colours as the destination stores them
+
+    TRaster(const BitmapObj& d, uint32_t pattern, bool needDest)
+        : pattern(pattern),
+          needDest(needDest),
+          dstMono(d.monochrome),
+          black(ColorToRaw(d, 0)),
+          white(ColorToRaw(d, 0xFFFFFF)) {}
 
     // The value an operation leaves in destination pixel px of drow.
-    uint32_t Apply(uint8_t code, uint32_t source, const uint8_t* drow, int px) const {
+    uint32_t Apply(uint8_t code, uint32_t source, const BitmapObj& d, const uint8_t* drow,
+                   int px) const {
         if (code == kSrcCopy) return source;
         // Blackness and whiteness mean the colours, whatever the table holds.
-        if ((code == kBlackness || code == kWhiteness) && !d->monochrome)
-            return ColorToRaw(*d, code == kWhiteness ? 0xFFFFFF : 0);
-        return Rop3(code, pattern, source, needDest ? ReadRaw(*d, drow, px) : 0);
+        if ((code == kBlackness || code == kWhiteness) && !dstMono)
+            return code == kWhiteness ? white : black;
+        return Rop3(code, pattern, source, needDest ? ReadRaw(d, drow, px) : 0);
     }
 };
 
@@ -329,7 +339,7 @@ void CombinePixels(const TPlan& p, int py, uint8_t* drow, SourceOf sourceOf) {
     for (int px = left; px < right; ++px) {
         uint32_t source = 0;
         if (!sourceOf(px - left, source)) continue;
-        WriteRaw(d, drow, px, raster.Apply(choice.CodeAt(px, py), source, drow, px));
+        WriteRaw(d, drow, px, raster.Apply(choice.CodeAt(px, py), source, d, drow, px));
     }
 }
 
@@ -377,7 +387,7 @@ TPlan Plan(const Transfer& t, const BitmapObj& d, const BitmapObj* s, const TExt
             s && t.dst->stretchMode == HALFTONE && !s->monochrome && !d.monochrome &&
                 (e.sw > e.w || e.sh > e.h),
             TChoice{t.mask, t.mx, t.my, dx0, dy0, t.fore, t.back},
-            TRaster{&d, t.NeedsPattern() ? PatternRaw(*t.dst, d) : 0, t.NeedsDest()},
+            TRaster(d, t.NeedsPattern() ? PatternRaw(*t.dst, d) : 0, t.NeedsDest()),
             {},
             {},
             TTranslation(t, d, s)};
