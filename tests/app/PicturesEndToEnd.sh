@@ -219,12 +219,14 @@ QT_SCALE_FACTOR=2 "$vardel" &
 pid=$!
 w=$(wait_window "$main")
 eventually on_screen || fail "at a scale factor of 2 the main window is not on the screen"
+started_height=$(geometry "$w" HEIGHT)
 xdotool windowfocus --sync "$w"
 xdotool key F10 Return Return
 answer_file_dialog "$work/checks.bmp"
 wait_window Form8 > /dev/null
 close Form8
-eventually small_window || true
+followed() { (($(geometry "$w" HEIGHT) != started_height)); }
+eventually followed || fail "at a scale factor of 2 the main window did not follow the small picture"
 height=$(geometry "$w" HEIGHT)
 eventually on_screen || fail "at a scale factor of 2 the main window is not on the screen"
 # The 8 x 8 picture fills the last 16 rows of the window: each of its pixels a block
