@@ -4,6 +4,7 @@
 #include "app/PixelLoops.h"
 #include "app/Unit2.h"
 #include "platform/runtime/Convert.h"
+#include "platform/runtime/Exceptions.h"
 
 namespace vardel {
 
@@ -57,9 +58,11 @@ void TForm1::Image1MouseMove(TObject*, TShiftState, int X, int Y) {
         TCanvas& surface = Image1->Surface();
         for (int y = Y - 1; y <= Y + 1; ++y)
             for (int x = X - 1; x <= X + 1; ++x) surface.WritePixel(x, y, clWhite);
-    } catch (...) {
-        // The brush paints what it can and never interrupts the mouse: a view that
-        // holds no bitmap simply takes no paint.
+    } catch (const EInvalidOperation& refused) {
+        // A view that holds no bitmap (a JPEG or GIF opened from a file) simply takes
+        // no paint, without a word on every move of the mouse. Any other failure is
+        // shown as every command's is.
+        if (refused.Message() != msg::kNoBitmapInImage) throw;
     }
 }
 

@@ -489,18 +489,8 @@ TColor TBitmap::TransparentColor() const {
 
 void TBitmap::SetTransparentColor(TColor color) {
     if (color == transparentColor_) return;
-    transparentMode_ = color == clDefault ? TTransparentMode::Auto : TTransparentMode::Fixed;
     transparentColor_ = color;
     Changed();
-}
-
-void TBitmap::SetTransparentMode(TTransparentMode mode) {
-    if (mode == transparentMode_) return;
-    if (mode == TTransparentMode::Auto) {
-        SetTransparentColor(clDefault);
-    } else {
-        SetTransparentColor(TransparentColor());
-    }
 }
 
 gdi::HPALETTE TBitmap::Palette() {
@@ -542,7 +532,6 @@ void TBitmap::Assign(const TPersistent* source) {
         image_ = other->image_;
     }
     transparentColor_ = other->transparentColor_;
-    transparentMode_ = other->transparentMode_;
     maskValid_ = false;
     noPaletteAvailable_ = other->noPaletteAvailable_;
     SetTransparentFlag(other->Transparent());

@@ -111,8 +111,10 @@ public:
 
     TColor TransparentColor() const;
     void SetTransparentColor(TColor color);
-    TTransparentMode TransparentMode() const { return transparentMode_; }
-    void SetTransparentMode(TTransparentMode mode);
+    // Fixed once a transparent colour is set, else the bottom-left pixel's colour.
+    TTransparentMode TransparentMode() const {
+        return transparentColor_ == clDefault ? TTransparentMode::Auto : TTransparentMode::Fixed;
+    }
 
     // Read-only view of the image for callers that report on it.
     const TBitmapImage& Image() const { return *image_; }
@@ -165,7 +167,6 @@ private:
     std::shared_ptr<TBitmapImage> image_;
     std::unique_ptr<TBitmapCanvas> canvas_;
     TColor transparentColor_ = clDefault;
-    TTransparentMode transparentMode_ = TTransparentMode::Auto;
     bool maskValid_ = false;
     bool noPaletteAvailable_ = false;
 };

@@ -1,7 +1,9 @@
 // BMP files: reading into a section (or, for run-length data, a device bitmap with
 // the file kept as read) and writing the section back.
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <optional>
 
 #include "graphics/Bitmap.h"
 #include "graphics/PaletteColors.h"
@@ -14,7 +16,9 @@ namespace {
 constexpr uint16_t kBmpMagic = 0x4D42;  // "BM"
 constexpr uint32_t kCoreHeaderSize = 12;
 constexpr uint32_t kInfoHeaderSize = 40;
+constexpr uint32_t kMasksInHeaderSize = 52;  // headers this large end with the three masks
 constexpr size_t kFileHeaderSize = 14;
+constexpr size_t kMasksSize = 12;
 
 [[noreturn]] void NotValid() {
     throw EInvalidGraphic(msg::kInvalidGraphic);
@@ -31,32 +35,62 @@ constexpr size_t kFileHeaderSize = 14;
 uint64_t RowStride(int64_t width, int bits) {
     return static_cast<uint64_t>(((width * bits + 31) & ~int64_t{31}) / 8);
 }
-}  // namespace
 
-void TBitmap::ReadStream(TStream& input, int64_t length) {
-    FreeContext();
-    if (length <= 0) {
-        // An empty file is an empty bitmap, without an error and without a change.
-        auto empty = std::make_shared<TBitmapImage>();
-        InstallImage(std::move(empty));
-        return;
+// A negative height stores the rows top-down.
+uint64_t RowCount(const gdi::BITMAPINFOHEADER& h) {
+    return static_cast<uint64_t>(h.biHeight < 0 ? -int64_t{h.biHeight} : h.biHeight);
+}
+
+// The two headers that open a BMP file (the BMP header layout): the 14-byte file
+// header and the information header, a 12-byte core header of 16-bit fields or one
+// of 40 bytes or more.
+struct TBmpHeaders {
+    std::array<uint8_t, kFileHeaderSize> file{};
+    uint32_t size = 0;  // of the information header
+    bool core = false;
+    // The information header's bytes as stored (none for a core header): a file kept
+    // whole keeps them, and larger headers carry the masks in them.
+    std::vector<uint8_t> stored;
+    gdi::BITMAPINFOHEADER info;  // a core header's fields widened
+
+    uint32_t RowsOffset() const { return LoadLe32(file.data() + 10); }
+    // Run-length (and any other compressed) data is kept whole, as read.
+    bool KeptWhole() const {
+        return !core && info.biCompression != gdi::BI_RGB &&
+               info.biCompression != gdi::BI_BITFIELDS;
     }
-    uint8_t fileHeader[kFileHeaderSize];
-    input.ReadBuffer(fileHeader, sizeof fileHeader);
-    if (LoadLe16(fileHeader) != kBmpMagic) NotValid();
-    int64_t remaining = length - static_cast<int64_t>(kFileHeaderSize);
+    bool BitFields() const {
+        return info.biCompression == gdi::BI_BITFIELDS &&
+               (info.biBitCount == 16 || info.biBitCount == 32);
+    }
+    // The masks follow a 40-byte header; larger headers carry them inside.
+    bool MasksFollow() const { return BitFields() && size == kInfoHeaderSize; }
+    // Entries of the colour table: the header's count, or all that the bit count
+    // allows when it gives none.
+    uint32_t TableEntries() const {
+        const uint16_t bits = info.biBitCount;
+        if (info.biClrUsed == 0 && (bits == 1 || bits == 4 || bits == 8)) return 1u << bits;
+        return info.biClrUsed;
+    }
+    size_t TableEntrySize() const { return core ? 3 : 4; }
+};
+
+// The fields of both headers, with every check that needs no more of the file.
+TBmpHeaders ReadHeaders(TStream& input, int64_t length) {
+    TBmpHeaders headers;
+    input.ReadBuffer(headers.file.data(), headers.file.size());
+    if (LoadLe16(headers.file.data()) != kBmpMagic) NotValid();
 
     uint8_t sizeField[4];
-    input.ReadBuffer(sizeField, 4);
-    const uint32_t headerSize = LoadLe32(sizeField);
-    const bool core = headerSize == kCoreHeaderSize;
-    if (!core && headerSize < kInfoHeaderSize) NotValid();
-    if (headerSize > static_cast<uint64_t>(remaining)) throw EReadError(msg::kStreamRead);
-    std::vector<uint8_t> header(std::max<uint32_t>(headerSize, kInfoHeaderSize), 0);
-    StoreLe32(header.data(), headerSize);
-    gdi::BITMAPINFO info;
-    auto& h = info.bmiHeader;
-    if (core) {
+    input.ReadBuffer(sizeField, sizeof sizeField);
+    headers.size = LoadLe32(sizeField);
+    headers.core = headers.size == kCoreHeaderSize;
+    if (!headers.core && headers.size < kInfoHeaderSize) NotValid();
+    if (headers.size > static_cast<uint64_t>(length - static_cast<int64_t>(kFileHeaderSize)))
+        throw EReadError(msg::kStreamRead);
+
+    gdi::BITMAPINFOHEADER& h = headers.info;
+    if (headers.core) {
         uint8_t c[8];
         input.ReadBuffer(c, sizeof c);
         h.biWidth = LoadLe16(c);
@@ -64,8 +98,10 @@ void TBitmap::ReadStream(TStream& input, int64_t length) {
         h.biPlanes = LoadLe16(c + 4);
         h.biBitCount = LoadLe16(c + 6);
     } else {
-        input.ReadBuffer(header.data() + 4, headerSize - 4);
-        const uint8_t* p = header.data();
+        headers.stored.resize(headers.size);
+        StoreLe32(headers.stored.data(), headers.size);
+        input.ReadBuffer(headers.stored.data() + 4, headers.size - 4);
+        const uint8_t* p = headers.stored.data();
         h.biWidth = static_cast<int32_t>(LoadLe32(p + 4));
         h.biHeight = static_cast<int32_t>(LoadLe32(p + 8));
         h.biPlanes = LoadLe16(p + 12);
@@ -77,123 +113,162 @@ void TBitmap::ReadStream(TStream& input, int64_t length) {
         h.biClrUsed = LoadLe32(p + 32);
         h.biClrImportant = LoadLe32(p + 36);
     }
-    remaining -= headerSize;
+    if (h.biPlanes != 1 || headers.TableEntries() > 256) NotValid();
+    return headers;
+}
 
-    // Run-length (and any other compressed) files are kept whole, as read, until the
-    // picture changes; reading goes on from that copy.
-    std::shared_ptr<std::vector<uint8_t>> kept;
-    std::unique_ptr<TReadOnlyMemoryStream> keptStream;
-    TStream* stream = &input;
-    if (!core && h.biCompression != gdi::BI_RGB && h.biCompression != gdi::BI_BITFIELDS) {
-        const size_t prefix = kFileHeaderSize + headerSize;
-        kept = std::make_shared<std::vector<uint8_t>>(
-            prefix + static_cast<size_t>(std::max<int64_t>(remaining, 0)));
-        std::memcpy(kept->data(), fileHeader, kFileHeaderSize);
-        std::memcpy(kept->data() + kFileHeaderSize, header.data(), headerSize);
-        const size_t got = input.Read(kept->data() + prefix, kept->size() - prefix);
-        kept->resize(prefix + got);
-        keptStream = std::make_unique<TReadOnlyMemoryStream>(kept->data(), kept->size());
-        keptStream->SetPosition(static_cast<int64_t>(prefix));
-        stream = keptStream.get();
-        remaining = static_cast<int64_t>(got);
+// The rest of the file after the headers, and how many of its bytes are left.
+struct TBmpBody {
+    TStream* stream;
+    int64_t remaining;
+
+    void Read(void* to, size_t count) {
+        stream->ReadBuffer(to, count);
+        remaining -= static_cast<int64_t>(count);
     }
+};
 
-    h.biSize = kInfoHeaderSize;
-    if (h.biPlanes != 1) NotValid();
+// A whole copy of a file that is kept as read (the headers as read, then everything
+// that follows them).
+std::shared_ptr<std::vector<uint8_t>> KeepFile(const TBmpHeaders& headers, TStream& input,
+                                               int64_t remaining) {
+    const size_t prefix = kFileHeaderSize + headers.size;
+    auto kept = std::make_shared<std::vector<uint8_t>>(
+        prefix + static_cast<size_t>(std::max<int64_t>(remaining, 0)));
+    std::memcpy(kept->data(), headers.file.data(), kFileHeaderSize);
+    std::memcpy(kept->data() + kFileHeaderSize, headers.stored.data(), headers.size);
+    const size_t got = input.Read(kept->data() + prefix, kept->size() - prefix);
+    kept->resize(prefix + got);
+    return kept;
+}
 
-    const bool bitfields =
-        h.biCompression == gdi::BI_BITFIELDS && (h.biBitCount == 16 || h.biBitCount == 32);
-    if (bitfields && headerSize == kInfoHeaderSize) {
-        uint8_t m[12];
-        stream->ReadBuffer(m, sizeof m);
+// The bit-field masks and the colour table, into the description.
+void ReadMasksAndTable(const TBmpHeaders& headers, TBmpBody& body, gdi::BITMAPINFO& info) {
+    if (headers.MasksFollow()) {
+        uint8_t m[kMasksSize];
+        body.Read(m, sizeof m);
         info.bmiMasks = {LoadLe32(m), LoadLe32(m + 4), LoadLe32(m + 8)};
-        remaining -= 12;
-    } else if (bitfields && headerSize >= 52) {
-        // Larger headers carry the masks inside them.
-        info.bmiMasks = {LoadLe32(&header[40]), LoadLe32(&header[44]), LoadLe32(&header[48])};
+    } else if (headers.BitFields() && headers.size >= kMasksInHeaderSize) {
+        const uint8_t* m = headers.stored.data() + kInfoHeaderSize;
+        info.bmiMasks = {LoadLe32(m), LoadLe32(m + 4), LoadLe32(m + 8)};
     }
+    const size_t entrySize = headers.TableEntrySize();
+    std::vector<uint8_t> table(info.bmiHeader.biClrUsed * entrySize);
+    body.Read(table.data(), table.size());
+    for (size_t at = 0; at < table.size(); at += entrySize)
+        info.bmiColors.push_back({table[at], table[at + 1], table[at + 2], 0});
+}
 
-    uint32_t colors = h.biClrUsed;
-    if (colors == 0 && (h.biBitCount == 1 || h.biBitCount == 4 || h.biBitCount == 8))
-        colors = 1u << h.biBitCount;
-    if (colors > 256) NotValid();
-    h.biClrUsed = colors;
-    const size_t entrySize = core ? 3 : 4;
-    std::vector<uint8_t> table(colors * entrySize);
-    stream->ReadBuffer(table.data(), table.size());
-    remaining -= static_cast<int64_t>(table.size());
-    for (uint32_t i = 0; i < colors; ++i) {
-        const uint8_t* e = &table[i * entrySize];
-        info.bmiColors.push_back({e[0], e[1], e[2], 0});
-    }
-
-    // Other programs often leave a gap before the rows (larger headers, alignment):
-    // the rows start where the file header says, when that lies past the table and
-    // inside the file.
-    const int64_t afterTable =
-        static_cast<int64_t>(kFileHeaderSize + headerSize +
-                             (bitfields && headerSize == kInfoHeaderSize ? 12 : 0) + table.size());
-    const int64_t offBits = LoadLe32(fileHeader + 10);
+// Other programs often leave a gap before the rows (larger headers, alignment): the
+// rows start where the file header says, when that lies past the table and inside
+// the file.
+void SkipToRows(const TBmpHeaders& headers, const gdi::BITMAPINFO& info, TBmpBody& body,
+                int64_t length) {
+    const int64_t afterTable = static_cast<int64_t>(
+        kFileHeaderSize + headers.size + (headers.MasksFollow() ? kMasksSize : 0) +
+        info.bmiColors.size() * headers.TableEntrySize());
+    const int64_t offBits = headers.RowsOffset();
     if (offBits > afterTable && offBits < length) {
-        stream->Seek(offBits - afterTable, SeekOrigin::Current);
-        remaining -= offBits - afterTable;
+        body.stream->Seek(offBits - afterTable, SeekOrigin::Current);
+        body.remaining -= offBits - afterTable;
     }
+}
 
-    const int64_t height = h.biHeight < 0 ? -int64_t{h.biHeight} : h.biHeight;
+// How many bytes of rows to read: what the header says (or what the size gives),
+// as far as the file holds them. What would need more than a picture may have is
+// refused before anything is made.
+uint64_t PixelBytes(gdi::BITMAPINFOHEADER& h, int64_t remaining) {
     const uint64_t stride = RowStride(h.biWidth, h.biBitCount);
-    // Refuse what would need more than a picture may have before anything is made.
-    if (h.biWidth > 0) CheckPictureAllocation(stride * static_cast<uint64_t>(height));
+    if (h.biWidth > 0) CheckPictureAllocation(stride * RowCount(h));
     uint64_t pixelBytes = h.biSizeImage;
     if (pixelBytes == 0) {
-        pixelBytes = stride * static_cast<uint64_t>(height);
+        pixelBytes = stride * RowCount(h);
         h.biSizeImage = static_cast<uint32_t>(std::min<uint64_t>(pixelBytes, UINT32_MAX));
     }
-    pixelBytes =
-        std::min<uint64_t>(pixelBytes, static_cast<uint64_t>(std::max<int64_t>(remaining, 0)));
+    return std::min<uint64_t>(pixelBytes, static_cast<uint64_t>(std::max<int64_t>(remaining, 0)));
+}
+
+// Rows go straight into a new section; a short file fills the first rows only.
+void ReadIntoSection(const gdi::BITMAPINFO& info, TStream& stream, uint64_t pixelBytes,
+                     TBitmapImage& image) {
+    gdi::HDC screen = gdi::GetDC();
+    uint8_t* bits = nullptr;
+    gdi::HBITMAP section = gdi::CreateDIBSection(screen, info, gdi::DIB_RGB_COLORS, &bits);
+    gdi::ReleaseDC(screen);
+    if (!section) Refused();
+    gdi::DIBSECTION made;
+    gdi::GetObject(section, made);
+    const uint64_t capacity = static_cast<uint64_t>(made.dsBm.bmWidthBytes) * made.dsBm.bmHeight;
+    stream.Read(bits, static_cast<size_t>(std::min(pixelBytes, capacity)));
+    image.handle = section;
+    image.section = section;
+}
+
+// A device bitmap has the display's depth, whatever the file's; the platform
+// expands run-length data into it.
+void ReadIntoDeviceBitmap(const gdi::BITMAPINFO& info, TStream& stream, uint64_t pixelBytes,
+                          TBitmapImage& image) {
+    const gdi::BITMAPINFOHEADER& h = info.bmiHeader;
+    if (h.biWidth > 0) CheckPictureAllocation(static_cast<uint64_t>(h.biWidth) * RowCount(h) * 4);
+    std::vector<uint8_t> data(static_cast<size_t>(pixelBytes));
+    data.resize(stream.Read(data.data(), data.size()));
+    gdi::HDC screen = gdi::GetDC();
+    gdi::HDC memory = gdi::CreateCompatibleDC(screen);
+    gdi::HBITMAP one = gdi::CreateCompatibleBitmap(screen, 1, 1);
+    gdi::SelectObject(memory, one);
+    gdi::HPALETTE palette = PaletteFromColors(info.bmiColors);
+    if (palette) {
+        gdi::SelectPalette(memory, palette, false);
+        gdi::RealizePalette(memory);
+    }
+    gdi::HBITMAP bitmap = gdi::CreateDIBitmap(memory, h, gdi::CBM_INIT, data.data(), data.size(),
+                                              info, gdi::DIB_RGB_COLORS);
+    gdi::DeleteDC(memory);
+    gdi::ReleaseDC(screen);
+    if (!bitmap) Refused();
+    image.handle = bitmap;
+    image.palette = palette;
+}
+}  // namespace
+
+void TBitmap::ReadStream(TStream& input, int64_t length) {
+    FreeContext();
+    if (length <= 0) {
+        // An empty file is an empty bitmap, without an error and without a change.
+        auto empty = std::make_shared<TBitmapImage>();
+        InstallImage(std::move(empty));
+        return;
+    }
+    TBmpHeaders headers = ReadHeaders(input, length);
+    TBmpBody body{&input, length - static_cast<int64_t>(kFileHeaderSize + headers.size)};
 
     auto fresh = std::make_shared<TBitmapImage>();
-    fresh->keptFileBytes = kept;
-    fresh->coreHeaderOrigin = core;
-    gdi::SetLastError(gdi::ERROR_SUCCESS);
-    gdi::HDC screen = gdi::GetDC();
-    if ((h.biCompression == gdi::BI_RGB || h.biCompression == gdi::BI_BITFIELDS) &&
-        !DeviceBitmapsOnly) {
-        uint8_t* bits = nullptr;
-        gdi::HBITMAP section = gdi::CreateDIBSection(screen, info, gdi::DIB_RGB_COLORS, &bits);
-        gdi::ReleaseDC(screen);
-        if (!section) Refused();
-        gdi::DIBSECTION made;
-        gdi::GetObject(section, made);
-        // Rows go straight into the section; a short file fills the first rows only.
-        const uint64_t capacity =
-            static_cast<uint64_t>(made.dsBm.bmWidthBytes) * made.dsBm.bmHeight;
-        const size_t want = static_cast<size_t>(std::min(pixelBytes, capacity));
-        stream->Read(bits, want);
-        fresh->handle = section;
-        fresh->section = section;
-    } else {
-        // A device bitmap has the display's depth, whatever the file's.
-        if (h.biWidth > 0)
-            CheckPictureAllocation(static_cast<uint64_t>(h.biWidth) *
-                                   static_cast<uint64_t>(height) * 4);
-        std::vector<uint8_t> data(static_cast<size_t>(pixelBytes));
-        data.resize(stream->Read(data.data(), data.size()));
-        gdi::HDC memory = gdi::CreateCompatibleDC(screen);
-        gdi::HBITMAP one = gdi::CreateCompatibleBitmap(screen, 1, 1);
-        gdi::SelectObject(memory, one);
-        gdi::HPALETTE palette = PaletteFromColors(info.bmiColors);
-        if (palette) {
-            gdi::SelectPalette(memory, palette, false);
-            gdi::RealizePalette(memory);
-        }
-        gdi::HBITMAP bitmap = gdi::CreateDIBitmap(memory, h, gdi::CBM_INIT, data.data(),
-                                                  data.size(), info, gdi::DIB_RGB_COLORS);
-        gdi::DeleteDC(memory);
-        gdi::ReleaseDC(screen);
-        if (!bitmap) Refused();
-        fresh->handle = bitmap;
-        fresh->palette = palette;
+    fresh->coreHeaderOrigin = headers.core;
+    // A file kept whole is read on from that copy.
+    std::optional<TReadOnlyMemoryStream> keptStream;
+    if (headers.KeptWhole()) {
+        auto kept = KeepFile(headers, input, body.remaining);
+        const size_t prefix = kFileHeaderSize + headers.size;
+        keptStream.emplace(kept->data(), kept->size());
+        keptStream->SetPosition(static_cast<int64_t>(prefix));
+        body = {&*keptStream, static_cast<int64_t>(kept->size() - prefix)};
+        fresh->keptFileBytes = std::move(kept);
     }
+
+    gdi::BITMAPINFO info;
+    info.bmiHeader = headers.info;
+    info.bmiHeader.biSize = kInfoHeaderSize;
+    info.bmiHeader.biClrUsed = headers.TableEntries();
+    ReadMasksAndTable(headers, body, info);
+    SkipToRows(headers, info, body, length);
+    const uint64_t pixelBytes = PixelBytes(info.bmiHeader, body.remaining);
+
+    gdi::SetLastError(gdi::ERROR_SUCCESS);
+    if (!headers.KeptWhole() && !DeviceBitmapsOnly)
+        ReadIntoSection(info, *body.stream, pixelBytes, *fresh);
+    else
+        ReadIntoDeviceBitmap(info, *body.stream, pixelBytes, *fresh);
+    const gdi::BITMAPINFOHEADER& h = info.bmiHeader;
     if (h.biBitCount > 8 && !fresh->palette) fresh->palette = PaletteFromColors(info.bmiColors);
     gdi::GetObject(fresh->handle, fresh->description);
     fresh->description.dsBmih.biXPelsPerMeter = h.biXPelsPerMeter;

@@ -67,7 +67,6 @@ public:
     virtual void SaveClipboard(uint16_t& format, std::vector<uint8_t>& data, gdi::HPALETTE& palette) = 0;
 
     bool Modified() const { return modified_; }
-    void SetModified(bool value) { modified_ = value; }
     bool PaletteDirty() const { return paletteDirty_; }
     void SetPaletteDirty(bool value) { paletteDirty_ = value; }
     // True while the graphic announces a change of its pixels only (drawing on its

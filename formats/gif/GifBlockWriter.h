@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/runtime/ByteOrder.h"
 #include "platform/runtime/Streams.h"
 
 namespace vardel {
@@ -23,13 +24,14 @@ class TGIFWriter {
     // Four bytes, least significant first.
     void WriteDWord(uint32_t value) {
         if (fill_ + 4 < buffer_.size()) {
-            for (int i = 0; i < 4; ++i)
-                buffer_[fill_ + size_t(i)] = static_cast<uint8_t>(value >> (8 * i));
+            StoreLe32(&buffer_[fill_], value);
             fill_ += 4;
             dirty_ = true;
             return;
         }
-        for (int i = 0; i < 4; ++i) WriteByte(static_cast<uint8_t>(value >> (8 * i)));
+        uint8_t bytes[4];
+        StoreLe32(bytes, value);
+        for (uint8_t b : bytes) WriteByte(b);
     }
     // Writes what is left as one last (shorter) sub-block. The terminating zero-length
     // block is the caller's.

@@ -39,10 +39,6 @@ int TGIFColorMap::Add(const TGIFColor& color) {
     return Count() - 1;
 }
 
-void TGIFColorMap::SetEntry(int index, const TGIFColor& color) {
-    entries_.at(static_cast<size_t>(index)) = color;
-}
-
 void TGIFColorMap::LoadFromStream(TStream& stream, int count) {
     std::array<uint8_t, 3 * kMaxColors> bytes;
     if (count < 0 || count > kMaxColors) throw GIFException(gifmsg::kInvalidData);

@@ -40,7 +40,6 @@ class TGIFColorMap {
     void Clear();
     // Appends an entry and returns its index; a full map raises EInvalidGraphicOperation.
     int Add(const TGIFColor& color);
-    void SetEntry(int index, const TGIFColor& color);
 
     // Reads `count` entries of three bytes (red, green, blue), replacing the map.
     void LoadFromStream(TStream& stream, int count);

@@ -84,12 +84,8 @@ void TGIFExtension::SaveToStream(TStream& stream) const {
 
 void TGIFGraphicControlExtension::LoadBody(TStream& stream) {
     // Fields that a short block does not reach keep their values.
-    uint8_t b[6] = {BlockSize,
-                    Flags,
-                    static_cast<uint8_t>(Delay),
-                    static_cast<uint8_t>(Delay >> 8),
-                    TransparentColorIndex,
-                    Terminator};
+    uint8_t b[6] = {BlockSize, Flags, 0, 0, TransparentColorIndex, Terminator};
+    StoreLe16(b + 2, Delay);
     const size_t got = stream.Read(b, sizeof b);
     BlockSize = b[0];
     Flags = b[1];

@@ -45,15 +45,11 @@ void TGIFLZWDecoder::DecodePixels(TStream& stream, uint8_t* pixels, uint32_t wid
     clearValue_ = 1 << minCodeSize_;
     endValue_ = clearValue_ + 1;
     for (int i = 0; i < clearValue_; ++i) {
-        prefix_[i] = 0;
-        suffix_[i] = static_cast<uint8_t>(i);
-        length_[i] = 1;
         entries_[static_cast<size_t>(i)] = {0, 1, 0};
+        suffix_[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
         literals_[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
     }
-    bitBuffer_ = 0;
-    bitCount_ = 0;
-    blockPos_ = blockLen_ = 0;
+    bits_ = {};
     done_ = false;
 
     pixels_ = pixels;
@@ -85,55 +81,43 @@ void TGIFLZWDecoder::DecodePixels(TStream& stream, uint8_t* pixels, uint32_t wid
 
 bool TGIFLZWDecoder::Refill(int size) {
     for (;;) {
-        if constexpr (std::endian::native == std::endian::little) {
-            if (blockLen_ - blockPos_ >= 8) {
-                uint64_t word;
-                std::memcpy(&word, block_.data() + blockPos_, 8);
-                bitBuffer_ |= word << bitCount_;
-                const int taken = (63 - bitCount_) >> 3;
-                blockPos_ += taken;
-                bitCount_ += taken * 8;
-            }
+        bits_.TakeWord(block_.data());
+        while (bits_.count <= 56 && bits_.blockPos < bits_.blockLen) {
+            bits_.buffer |= uint64_t{block_[static_cast<size_t>(bits_.blockPos++)]} << bits_.count;
+            bits_.count += 8;
         }
-        while (bitCount_ <= 56 && blockPos_ < blockLen_) {
-            bitBuffer_ |= uint64_t{block_[static_cast<size_t>(blockPos_++)]} << bitCount_;
-            bitCount_ += 8;
-        }
-        if (bitCount_ >= size) return true;
+        if (bits_.count >= size) return true;
         if (done_) {
-            if (bitCount_ == 0) warn_(gifmsg::kBitUnderrun);
+            if (bits_.count == 0) warn_(gifmsg::kBitUnderrun);
             return false;
         }
         const int n = blocks_->ReadBlock(block_.data());
         if (n < 0) return false;
         if (n == 0) {
             done_ = true;
-            if (bitCount_ == 0) {
+            if (bits_.count == 0) {
                 warn_(gifmsg::kBitUnderrun);
                 return false;
             }
             // The terminator cut this code short: its missing high bits are zeros
-            // (the buffer holds zeros above bitCount_).
-            bitCount_ = size;
+            // (the buffer holds zeros above the count).
+            bits_.count = size;
             return true;
         }
-        blockPos_ = 0;
-        blockLen_ = n;
+        bits_.blockPos = 0;
+        bits_.blockLen = n;
     }
 }
 
 inline int TGIFLZWDecoder::ReadCode(int size) {
-    if (bitCount_ < size && !Refill(size)) return -1;
-    const int code = static_cast<int>(bitBuffer_ & ((uint64_t{1} << size) - 1));
-    bitBuffer_ >>= size;
-    bitCount_ -= size;
-    return code;
+    if (bits_.count < size && !Refill(size)) return -1;
+    return bits_.Take(size);
 }
 
 void TGIFLZWDecoder::ResetTable() {
-    codeSize_ = minCodeSize_ + 1;
-    nextLimit_ = 2 * clearValue_;
-    freeCode_ = clearValue_ + 2;
+    codes_.codeSize = minCodeSize_ + 1;
+    codes_.nextLimit = 2 * clearValue_;
+    codes_.freeCode = clearValue_ + 2;
     walkMode_ = false;
     if (walkAlways_) EnterWalkMode();
 }
@@ -142,15 +126,15 @@ bool TGIFLZWDecoder::StartAfterClear() {
     ResetTable();
     int code;
     do {
-        code = ReadCode(codeSize_);
+        code = ReadCode(codes_.codeSize);
     } while (code == clearValue_);
     // An end code right after a clear ends the data; it is no pixel.
     if (code < 0 || code == endValue_) return false;
-    firstCode_ = static_cast<uint8_t>(code);
-    oldCode_ = code;
-    previousStart_ = static_cast<uint32_t>(runPos_ - pixels_);
-    previousLength_ = 1;
-    Put(&firstCode_, 1);
+    codes_.firstCode = static_cast<uint8_t>(code);
+    codes_.oldCode = code;
+    codes_.previousStart = static_cast<uint32_t>(runPos_ - pixels_);
+    codes_.previousLength = 1;
+    Put(&codes_.firstCode, 1);
     // A first code beyond the literals names no entry yet; what later entries built
     // on it mean can only be found by walking.
     if (code >= clearValue_) EnterWalkMode();
@@ -158,27 +142,33 @@ bool TGIFLZWDecoder::StartAfterClear() {
 }
 
 bool TGIFLZWDecoder::DecodeNext() {
-    const int code = ReadCode(codeSize_);
+    const int code = ReadCode(codes_.codeSize);
     if (code < 0) return false;
     if (code == clearValue_) return StartAfterClear();
     if (code == endValue_) return false;
     if (walkMode_) {
         EmitWalked(code);
-    } else if (code < freeCode_) {
+    } else if (code < codes_.freeCode) {
         EmitKnown(code);
-        AddEntry(firstCode_);
-        oldCode_ = code;
-    } else if (code == freeCode_) {
+        AddEntry(codes_.firstCode);
+        codes_.oldCode = code;
+    } else if (code == codes_.freeCode) {
         // The string being defined right now: the previous string plus its own first
         // byte. Defining it first lets it be stored like any other.
-        AddEntry(firstCode_);
+        AddEntry(codes_.firstCode);
         EmitKnown(code);
-        oldCode_ = code;
+        codes_.oldCode = code;
     } else {
         EnterWalkMode();
         EmitWalked(code);
     }
     return true;
+}
+
+bool TGIFLZWDecoder::WalkUntilClear() {
+    bool more = true;
+    while (more && !full_ && walkMode_) more = DecodeNext();
+    return more && !full_;
 }
 
 namespace {
@@ -205,192 +195,151 @@ inline void CopyString(uint8_t* to, const uint8_t* from, size_t count) {
     }
 }
 
+// Copies a string in whole 16-byte pieces, the first one always. The bytes written
+// past the string are overwritten by the strings that follow, or filled at the end.
+// The source ends before `to`, so no piece needs what another wrote; each piece is
+// read whole before it is written. Returns the first byte.
+inline uint8_t CopyPieces(uint8_t* to, const uint8_t* from, uint32_t count) {
+    uint64_t low, high;
+    std::memcpy(&low, from, 8);
+    std::memcpy(&high, from + 8, 8);
+    std::memcpy(to, &low, 8);
+    std::memcpy(to + 8, &high, 8);
+    for (uint32_t at = 16; at < count; at += 16) {
+        uint64_t nextLow, nextHigh;
+        std::memcpy(&nextLow, from + at, 8);
+        std::memcpy(&nextHigh, from + at + 8, 8);
+        std::memcpy(to + at, &nextLow, 8);
+        std::memcpy(to + at + 8, &nextHigh, 8);
+    }
+    return *to;
+}
+
 }  // namespace
 
 void TGIFLZWDecoder::RunSequential() {
-    // The hot state lives in locals: stores of pixel bytes could otherwise alias it.
-    uint8_t* const base = pixels_;
-    uint8_t* const end = runEnd_;
+    // The hot state is copied into locals, where stores of pixel bytes cannot alias
+    // it, and back around every call that works on the members.
+    TBits bits = bits_;
+    TCodes codes = codes_;
     uint8_t* out = runPos_;
-    uint64_t bits = bitBuffer_;
-    int bitCount = bitCount_;
-    int blockPos = blockPos_;
-    int blockLen = blockLen_;
-    int codeSize = codeSize_;
-    int freeCode = freeCode_;
-    int nextLimit = nextLimit_;
-    int oldCode = oldCode_;
-    uint8_t firstCode = firstCode_;
-    uint32_t previousStart = previousStart_;
-    uint32_t previousLength = previousLength_;
-    const int clear = clearValue_;
-
-    auto store = [&] {
+    const auto save = [&] {
+        bits_ = bits;
+        codes_ = codes;
         runPos_ = out;
-        bitBuffer_ = bits;
-        bitCount_ = bitCount;
-        blockPos_ = blockPos;
-        blockLen_ = blockLen;
-        codeSize_ = codeSize;
-        freeCode_ = freeCode;
-        nextLimit_ = nextLimit;
-        oldCode_ = oldCode;
-        firstCode_ = firstCode;
-        previousStart_ = previousStart;
-        previousLength_ = previousLength;
     };
-    auto load = [&] {
+    const auto load = [&] {
+        bits = bits_;
+        codes = codes_;
         out = runPos_;
-        bits = bitBuffer_;
-        bitCount = bitCount_;
-        blockPos = blockPos_;
-        blockLen = blockLen_;
-        codeSize = codeSize_;
-        freeCode = freeCode_;
-        nextLimit = nextLimit_;
-        oldCode = oldCode_;
-        firstCode = firstCode_;
-        previousStart = previousStart_;
-        previousLength = previousLength_;
-    };
-    // Malformed data hands the codes to the walk until a clear code starts a sound
-    // table again. False when decoding has ended.
-    auto walkUntilClear = [&] {
-        bool more = true;
-        while (more && !full_ && walkMode_) more = DecodeNext();
-        return more && !full_;
     };
 
     if (walkMode_) {
-        const bool more = walkUntilClear();
+        const bool more = WalkUntilClear();
         load();
         if (!more) return;
     }
+    uint8_t* const base = pixels_;
+    uint8_t* const end = runEnd_;
+    const int clear = clearValue_;
     while (out < end) {
-        if (bitCount < codeSize) {
-            if constexpr (std::endian::native == std::endian::little) {
-                if (blockLen - blockPos >= 8) {
-                    uint64_t word;
-                    std::memcpy(&word, block_.data() + blockPos, 8);
-                    bits |= word << bitCount;
-                    const int taken = (63 - bitCount) >> 3;
-                    blockPos += taken;
-                    bitCount += taken * 8;
-                }
-            }
-            if (bitCount < codeSize) {
-                store();
-                const bool more = Refill(codeSize);
+        if (bits.count < codes.codeSize) {
+            bits.TakeWord(block_.data());
+            if (bits.count < codes.codeSize) {
+                save();
+                const bool more = Refill(codes.codeSize);
                 load();
                 if (!more) break;
             }
         }
-        const int code = static_cast<int>(bits & ((uint64_t{1} << codeSize) - 1));
-        bits >>= codeSize;
-        bitCount -= codeSize;
-        if (static_cast<unsigned>(code - clear) < 2u) {  // clear or end
-            if (code != clear) break;
-            store();
-            bool more = StartAfterClear();
-            if (more && walkMode_) more = walkUntilClear();
-            load();
-            if (!more) break;
+        const int code = bits.Take(codes.codeSize);
+        if (static_cast<unsigned>(code - clear) >= 2u && code <= codes.freeCode) {
+            out = StoreSequential(code, clear, base, out, end, codes);
             continue;
         }
-        if (code > freeCode) {
-            store();
+        if (code == clear + 1) break;  // the end code
+        // A clear code starts the table afresh; a code beyond the table is malformed
+        // data, which the walk decodes until the next clear.
+        save();
+        bool more;
+        if (code == clear) {
+            more = StartAfterClear() && WalkUntilClear();
+        } else {
             EnterWalkMode();
             EmitWalked(code);
-            const bool more = !full_ && walkUntilClear();
-            load();
-            if (!more) break;
-            continue;
+            more = WalkUntilClear();
         }
-
-        // The string to store: a literal, an entry, or the entry being defined (the
-        // previous string and its own first byte).
-        const bool defining = code == freeCode;
-        const TEntry entry = entries_[static_cast<size_t>(code)];
-        const uint8_t* from = code < clear ? literals_.data() + code : base + entry.position;
-        uint32_t length = entry.length;
-        uint32_t copied = length;
-        if (defining) {
-            from = base + previousStart;
-            length = previousLength + 1;
-            copied = previousLength;
-        }
-        uint8_t first;
-        const size_t room = static_cast<size_t>(end - out);
-        if (room >= (size_t{length} + 15) / 16 * 16) {
-            // Whole 16-byte pieces: the bytes written past the string are
-            // overwritten by the strings that follow, or filled at the end. The
-            // string's source ends before `out`, so no piece needs what another
-            // wrote; each piece is read whole before it is written.
-            uint64_t low, high;
-            std::memcpy(&low, from, 8);
-            std::memcpy(&high, from + 8, 8);
-            std::memcpy(out, &low, 8);
-            std::memcpy(out + 8, &high, 8);
-            first = defining ? firstCode : static_cast<uint8_t>(low);
-            for (uint32_t at = 16; at < copied; at += 16) {
-                std::memcpy(&low, from + at, 8);
-                std::memcpy(&high, from + at + 8, 8);
-                std::memcpy(out + at, &low, 8);
-                std::memcpy(out + at + 8, &high, 8);
-            }
-            if (defining) out[previousLength] = first;
-        } else {
-            const size_t count = std::min<size_t>(length, room);
-            first = defining ? firstCode : *from;
-            CopyString(out, from, std::min<size_t>(copied, count));
-            if (defining && count > previousLength) out[previousLength] = first;
-        }
-
-        if (freeCode < kMaxCodes) {
-            entries_[static_cast<size_t>(freeCode)] = {previousStart,
-                                                       static_cast<uint16_t>(previousLength + 1),
-                                                       static_cast<uint16_t>(oldCode)};
-            if (++freeCode >= nextLimit && nextLimit < kMaxCodes) {
-                nextLimit *= 2;
-                ++codeSize;
-            }
-        }
-        previousStart = static_cast<uint32_t>(out - base);
-        previousLength = length;
-        oldCode = code;
-        firstCode = first;
-        out += std::min<size_t>(length, room);
+        load();
+        if (!more) break;
     }
-    store();
+    save();
     if (out == end) full_ = true;
 }
 
-void TGIFLZWDecoder::AddEntry(uint8_t first) {
-    if (freeCode_ >= kMaxCodes) return;  // full: codes stay 12 bits until a clear
-    prefix_[freeCode_] = static_cast<uint16_t>(oldCode_);
-    suffix_[freeCode_] = first;
-    length_[freeCode_] = static_cast<uint16_t>(length_[oldCode_] + 1);
-    ++freeCode_;
-    if (freeCode_ >= nextLimit_ && nextLimit_ < kMaxCodes) {
-        nextLimit_ *= 2;
-        ++codeSize_;
+[[gnu::always_inline]] inline uint8_t* TGIFLZWDecoder::StoreSequential(int code, int clear,
+                                                                       uint8_t* base, uint8_t* out,
+                                                                       uint8_t* end,
+                                                                       TCodes& codes) {
+    // The string to store: a literal, an entry, or the entry being defined (the
+    // previous string and its own first byte). Literals lie below the clear code.
+    const bool defining = code == codes.freeCode;
+    const TEntry entry = entries_[static_cast<size_t>(code)];
+    const uint8_t* from = code < clear ? literals_.data() + code : base + entry.position;
+    uint32_t length = entry.length;
+    uint32_t copied = length;
+    if (defining) {
+        from = base + codes.previousStart;
+        length = codes.previousLength + 1;
+        copied = codes.previousLength;
     }
+    uint8_t first;
+    const size_t room = static_cast<size_t>(end - out);
+    if (room >= (size_t{length} + 15) / 16 * 16) {
+        first = CopyPieces(out, from, copied);
+        if (defining) out[codes.previousLength] = first = codes.firstCode;
+    } else {
+        const size_t count = std::min<size_t>(length, room);
+        first = defining ? codes.firstCode : *from;
+        CopyString(out, from, std::min<size_t>(copied, count));
+        if (defining && count > codes.previousLength) out[codes.previousLength] = first;
+    }
+
+    if (codes.freeCode < kMaxCodes) {
+        entries_[static_cast<size_t>(codes.freeCode)] = {
+            codes.previousStart, static_cast<uint16_t>(codes.previousLength + 1),
+            static_cast<uint16_t>(codes.oldCode)};
+        codes.Defined();
+    }
+    codes.previousStart = static_cast<uint32_t>(out - base);
+    codes.previousLength = length;
+    codes.oldCode = code;
+    codes.firstCode = first;
+    return out + std::min<size_t>(length, room);
+}
+
+void TGIFLZWDecoder::AddEntry(uint8_t first) {
+    if (codes_.freeCode >= kMaxCodes) return;  // full: codes stay 12 bits until a clear
+    TEntry& entry = entries_[static_cast<size_t>(codes_.freeCode)];
+    entry.prefix = static_cast<uint16_t>(codes_.oldCode);
+    entry.length = static_cast<uint16_t>(entries_[static_cast<size_t>(codes_.oldCode)].length + 1);
+    suffix_[static_cast<size_t>(codes_.freeCode)] = first;
+    codes_.Defined();
 }
 
 void TGIFLZWDecoder::EmitKnown(int code) {
-    // Every entry below freeCode_ was built from entries defined before it, so the
-    // chain from `code` has exactly length_[code] links.
-    const int length = length_[code];
+    // Every entry below the free code was built from entries defined before it, so
+    // the chain from `code` has exactly as many links as its string has bytes.
+    const int length = entries_[static_cast<size_t>(code)].length;
     const bool direct = runEnd_ - runPos_ >= length;
     uint8_t* end = direct ? runPos_ + length : stack_.data() + length;
     uint8_t* p = end;
     int c = code;
     while (c >= clearValue_) {
-        *--p = suffix_[c];
-        c = prefix_[c];
+        *--p = suffix_[static_cast<size_t>(c)];
+        c = entries_[static_cast<size_t>(c)].prefix;
     }
     *--p = static_cast<uint8_t>(c);
-    firstCode_ = static_cast<uint8_t>(c);
+    codes_.firstCode = static_cast<uint8_t>(c);
     if (direct) {
         runPos_ = end;
         if (runPos_ == runEnd_) NextRun();
@@ -403,39 +352,42 @@ void TGIFLZWDecoder::EnterWalkMode() {
     if (walkMode_) return;
     walkMode_ = true;
     if (sequential_) {
-        // The sequential loop kept its table as stored strings.
-        for (int code = clearValue_ + 2; code < freeCode_; ++code) {
+        // The sequential loop found each entry's last byte where its string was stored.
+        for (int code = clearValue_ + 2; code < codes_.freeCode; ++code) {
             const TEntry& entry = entries_[static_cast<size_t>(code)];
-            prefix_[static_cast<size_t>(code)] = entry.prefix;
             suffix_[static_cast<size_t>(code)] = pixels_[entry.position + entry.length - 1u];
         }
     }
     // Entries not defined since the last clear read as empty, as a fresh table has them.
-    std::fill(prefix_.begin() + freeCode_, prefix_.end(), 0);
-    std::fill(suffix_.begin() + freeCode_, suffix_.end(), 0);
-    prefix_[clearValue_] = suffix_[clearValue_] = 0;
-    prefix_[endValue_] = suffix_[endValue_] = 0;
+    for (int code = codes_.freeCode; code < kMaxCodes; ++code) {
+        entries_[static_cast<size_t>(code)].prefix = 0;
+        suffix_[static_cast<size_t>(code)] = 0;
+    }
+    entries_[static_cast<size_t>(clearValue_)].prefix = suffix_[static_cast<size_t>(clearValue_)] =
+        0;
+    entries_[static_cast<size_t>(endValue_)].prefix = suffix_[static_cast<size_t>(endValue_)] = 0;
 }
 
 void TGIFLZWDecoder::EmitWalked(int code) {
     const int inCode = code;
     int depth = 0;
-    if (code >= freeCode_) {
+    if (code >= codes_.freeCode) {
         // Beyond the table: read as the entry being defined.
-        stack_[depth++] = firstCode_;
-        code = oldCode_;
+        stack_[depth++] = codes_.firstCode;
+        code = codes_.oldCode;
     }
     while (code >= clearValue_) {
         if (depth == kStackSize) throw GIFException(gifmsg::kChainTooLong);
-        stack_[depth++] = suffix_[code];
-        if (prefix_[code] == code) throw GIFException(gifmsg::kCircularEntry);
-        code = prefix_[code];
+        stack_[depth++] = suffix_[static_cast<size_t>(code)];
+        const int prefix = entries_[static_cast<size_t>(code)].prefix;
+        if (prefix == code) throw GIFException(gifmsg::kCircularEntry);
+        code = prefix;
     }
     if (depth == kStackSize) throw GIFException(gifmsg::kChainTooLong);
-    firstCode_ = suffix_[code];
-    stack_[depth++] = firstCode_;
-    AddEntry(firstCode_);
-    oldCode_ = inCode;
+    codes_.firstCode = suffix_[static_cast<size_t>(code)];
+    stack_[depth++] = codes_.firstCode;
+    AddEntry(codes_.firstCode);
+    codes_.oldCode = inCode;
     PutReversed(stack_.data(), depth);
 }
 

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 
 #include "formats/gif/GifBlockReader.h"
@@ -33,14 +35,83 @@ class TGIFLZWDecoder {
                       bool interlaced, uint8_t fill);
 
   private:
+    // The bits read ahead of the codes: codes are packed least significant bit first,
+    // in the sub-block held in block_.
+    struct TBits {
+        uint64_t buffer = 0;
+        int count = 0;
+        int blockPos = 0;
+        int blockLen = 0;
+
+        // Eight bytes of the sub-block at once, as many as the buffer takes, where the
+        // block still holds eight (the load is little-endian).
+        void TakeWord(const uint8_t* block) {
+            if constexpr (std::endian::native == std::endian::little) {
+                if (blockLen - blockPos >= 8) {
+                    uint64_t word;
+                    std::memcpy(&word, block + blockPos, 8);
+                    buffer |= word << count;
+                    const int taken = (63 - count) >> 3;
+                    blockPos += taken;
+                    count += taken * 8;
+                }
+            }
+        }
+        int Take(int size) {
+            const int code = static_cast<int>(buffer & ((uint64_t{1} << size) - 1));
+            buffer >>= size;
+            count -= size;
+            return code;
+        }
+    };
+
+    // The state of the code table between two codes.
+    struct TCodes {
+        int codeSize = 0;
+        int freeCode = 0;
+        int nextLimit = 0;
+        int oldCode = 0;
+        uint8_t firstCode = 0;  // first byte of the previous string
+        // Where the sequential loop stored the previous string, and its length.
+        uint32_t previousStart = 0;
+        uint32_t previousLength = 0;
+
+        // A new entry took the free code: codes widen when it no longer fits.
+        void Defined() {
+            if (++freeCode >= nextLimit && nextLimit < kMaxCodes) {
+                nextLimit *= 2;
+                ++codeSize;
+            }
+        }
+    };
+
+    // One entry of the code table: its prefix code and the length of its string, and
+    // for the sequential loop where the string was stored. The string's last byte
+    // (the entry's suffix) is there too; the plain loop keeps it in suffix_.
+    struct TEntry {
+        uint32_t position;
+        uint16_t length;
+        uint16_t prefix;
+    };
+
     // Next code of `size` bits, or -1 when the data has run out.
     int ReadCode(int size);
+    // Fills the bit buffer from the sub-blocks until it holds `size` bits; false when
+    // the data has run out.
     bool Refill(int size);
     // One LZW step: reads a code and stores its string. False when decoding ends.
     bool DecodeNext();
     // The loop for frames stored in row order: strings are copied from where the
     // same string was stored before, instead of walking the table.
     void RunSequential();
+    // Stores at `out` the string of a data code met by the sequential loop (pixels
+    // from base to end) and defines the next entry; returns the new output position.
+    // The loop passes what it holds in registers.
+    uint8_t* StoreSequential(int code, int clear, uint8_t* base, uint8_t* out, uint8_t* end,
+                             TCodes& codes);
+    // Malformed data hands the codes to the walk until a clear code starts a sound
+    // table again. False when decoding has ended.
+    bool WalkUntilClear();
     bool StartAfterClear();
     void ResetTable();
     void AddEntry(uint8_t first);
@@ -62,41 +133,20 @@ class TGIFLZWDecoder {
     // From the stream.
     std::optional<TGIFBlockReader> blocks_;
     int minCodeSize_ = 0;
-
-    // Bit reader: codes are packed least significant bit first.
-    uint64_t bitBuffer_ = 0;
-    int bitCount_ = 0;
-    int blockPos_ = 0;
-    int blockLen_ = 0;
+    TBits bits_;
     bool done_ = false;  // the zero-length block was met
     std::array<uint8_t, TGIFBlockReader::kMaxBlock> block_{};
 
     // Code table.
     int clearValue_ = 0;
     int endValue_ = 0;
-    int codeSize_ = 0;
-    int freeCode_ = 0;
-    int nextLimit_ = 0;
-    int oldCode_ = 0;
-    uint8_t firstCode_ = 0;  // first byte of the previous string
+    TCodes codes_;
     bool walkMode_ = false;
-    std::array<uint16_t, kMaxCodes> prefix_{};
-    std::array<uint8_t, kMaxCodes> suffix_{};
-    std::array<uint16_t, kMaxCodes> length_{};
-    // The sequential loop's table: where each entry's string was stored, its length
-    // and its prefix code. The string's last byte there is the entry's suffix, so the
-    // walk's tables can be rebuilt from it when malformed data calls for the walk.
-    struct TEntry {
-        uint32_t position;
-        uint16_t length;
-        uint16_t prefix;
-    };
-    std::array<TEntry, kMaxCodes> entries_{};
     bool sequential_ = false;
+    std::array<TEntry, kMaxCodes> entries_{};
+    std::array<uint8_t, kMaxCodes> suffix_{};
     // The literal codes' one-byte strings, with room for reading 16 bytes from any.
     std::array<uint8_t, kMaxCodes / 2 + 16> literals_{};
-    uint32_t previousStart_ = 0;  // where the previous string was stored, and its length
-    uint32_t previousLength_ = 0;
     std::array<uint8_t, kStackSize> stack_{};
 
     // Output: the current run of contiguous pixels (the whole image, or one row

@@ -28,25 +28,8 @@ class THashTable {
     static constexpr int kSize = 8009;  // a prime, so every probe path visits all slots
 
     void Reset() { slots_.fill(kFree); }
-    // The code stored for key, or -1; then `slot` is where key would be inserted.
-    int Find(uint32_t key, int& slot) const {
-        int h = Home(key);
-        const int step = Step(h);
-        for (;;) {
-            const uint32_t entry = slots_[static_cast<size_t>(h)];
-            if (IsFree(entry)) {
-                slot = h;
-                return -1;
-            }
-            if ((entry >> 12) == key) return static_cast<int>(entry & 0xFFF);
-            h -= step;
-            if (h < 0) h += kSize;
-        }
-    }
-    void Insert(int slot, uint32_t key, int code) {
-        slots_[static_cast<size_t>(slot)] = (key << 12) | static_cast<uint32_t>(code);
-    }
-    // Home slot and probe step of a key.
+    // Home slot and probe step of a key: the encoder probes from the home slot down,
+    // by the step, until it meets the key or a free slot.
     static int Home(uint32_t key) {
         // (key xor key / 16) mod kSize, the remainder taken by multiplication (Lemire,
         // "Faster remainder by direct computation", 2019); 32 bits are exact for the

@@ -10,6 +10,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/Geometry.h"
 #include "platform/gdi/Region.h"
+#include "platform/runtime/ByteOrder.h"
 
 namespace vardel::gdi {
 
@@ -177,7 +178,7 @@ inline uint32_t ReadRaw(const BitmapObj& b, const uint8_t* row, int x) {
         case PixelKind::Index8:
             return row[x];
         case PixelKind::Masked16:
-            return row[2 * x] | (uint32_t{row[2 * x + 1]} << 8);
+            return LoadLe16(row + 2 * x);
         case PixelKind::Bgr24: {
             const uint8_t* p = row + 3 * x;
             return p[0] | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16);
@@ -208,8 +209,7 @@ inline void WriteRaw(const BitmapObj& b, uint8_t* row, int x, uint32_t v) {
             row[x] = static_cast<uint8_t>(v);
             return;
         case PixelKind::Masked16:
-            row[2 * x] = static_cast<uint8_t>(v);
-            row[2 * x + 1] = static_cast<uint8_t>(v >> 8);
+            StoreLe16(row + 2 * x, static_cast<uint16_t>(v));
             return;
         case PixelKind::Bgr24: {
             uint8_t* p = row + 3 * x;

@@ -34,19 +34,6 @@ int TStream::ReadByte() {
     return Read(&b, 1) == 1 ? b : -1;
 }
 
-int64_t TStream::CopyFrom(TStream& source, int64_t count) {
-    if (count == 0) count = source.Size() - source.Position();
-    std::vector<uint8_t> chunk(static_cast<size_t>(std::min<int64_t>(count, 1 << 16)));
-    int64_t left = count;
-    while (left > 0) {
-        const size_t n = static_cast<size_t>(std::min<int64_t>(left, chunk.size()));
-        source.ReadBuffer(chunk.data(), n);
-        WriteBuffer(chunk.data(), n);
-        left -= static_cast<int64_t>(n);
-    }
-    return count;
-}
-
 namespace {
 // Clamps a requested position into [0, size] as the memory streams allow.
 size_t SeekIn(int64_t offset, SeekOrigin origin, size_t position, size_t size) {

@@ -32,8 +32,6 @@ public:
     void WriteBuffer(const void* buffer, size_t n);
     // One byte, or -1 at the end of the stream.
     int ReadByte();
-    // Copies count bytes of source from its position (all of the rest when count is 0).
-    int64_t CopyFrom(TStream& source, int64_t count);
 };
 
 class TMemoryStream : public TStream {

@@ -1,5 +1,5 @@
 #!/bin/sh
-# Starts the real workbench under a virtual X server, waits for its main window,
+# Starts the real workbench on a virtual X server of its own, waits for its main window,
 # closes it by the title-bar button's request and expects a clean exit. The main
 # window's client area is 721 pixels wide at start.
 #   EndToEnd.sh VARDEL CLOSE_WINDOW
@@ -7,7 +7,7 @@
 # Qt's X connection can sit on a message that arrives while the program is still
 # starting until the next event comes; the request is repeated once a second for as
 # long as the window stays open, as an impatient user would click again.
-exec xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
+exec bash "$(dirname "$0")/OnVirtualDisplay.sh" sh -c '
     title="Procesamiento de Imágenes"
     "$1" &
     pid=$!

@@ -1,8 +1,12 @@
 // "Cargar GIF" on GIF files that the tests build through the GIF object model, and GIF
 // pictures opened and saved with the "Archivos" commands.
 #include <fstream>
+#include <set>
 
 #include "formats/gif/GifImage.h"
+#include "formats/gif/GifPainter.h"
+#include "platform/runtime/Clock.h"
+#include "platform/runtime/Threads.h"
 #include "tests/app/FixedPathFixture.h"
 #include "tests/gif/GifRenderSupport.h"
 
@@ -92,9 +96,18 @@ TEST_F(GifCommandTest, AnAnimatedGifShowsItsFirstFrameAndItsPainterEndsWithTheCo
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(PixelOf(*Form7->Image7, 5, 5), Rgb(0, 255, 0));
     EXPECT_EQ(ThreadCount(), threadsBefore);
-    // Nothing animates Image7 afterwards either.
-    for (int i = 0; i < 20; ++i) QApplication::processEvents();
-    EXPECT_EQ(PixelOf(*Form7->Image7, 5, 5), Rgb(0, 255, 0));
+    // Nothing animates Image7 afterwards either: events are handled, and the view
+    // watched, until the painter's clock has passed ten times the frame delay that a
+    // painter left running would wait between the two frames.
+    const uint32_t start = TimeGetTime();
+    const uint32_t watch = 10 * TGIFPainter::kShortestDelaySteps * TGIFPainter::kStepMilliseconds;
+    std::set<TColor> seen;
+    while (TimeGetTime() - start < watch) {
+        QApplication::processEvents();
+        seen.insert(PixelOf(*Form7->Image7, 5, 5));
+        Sleep(5);
+    }
+    EXPECT_EQ(seen, std::set<TColor>{Rgb(0, 255, 0)});
 }
 
 TEST_F(GifCommandTest, AbrirImagenOfAGifShowsGifPicturesThatPixelCommandsRefuseAndSavesGifData) {

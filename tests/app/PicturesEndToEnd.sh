@@ -12,10 +12,7 @@ set -euo pipefail
 [[ -n "${E2E_TRACE:-}" ]] && set -x
 if [[ "${1:-}" != --inside ]]; then
     command -v xdotool > /dev/null || { echo "xdotool is not installed"; exit 1; }
-    # A free display from a number of its own (other runs on the machine start at 99),
-    # and a server that does not reset while no program is connected between the runs.
-    exec xvfb-run -a -n $((200 + RANDOM % 600)) -s "-screen 0 1600x1000x24 -noreset" "$0" \
-        --inside "$@"
+    exec bash "$(dirname "$0")/OnVirtualDisplay.sh" --screen 1600x1000 bash "$0" --inside "$@"
 fi
 shift
 vardel=$1 cli=$2 painter=$3 points=$4 close_window=$5 samples=$6 shots=$7
@@ -222,12 +219,14 @@ QT_SCALE_FACTOR=2 "$vardel" &
 pid=$!
 w=$(wait_window "$main")
 eventually on_screen || fail "at a scale factor of 2 the main window is not on the screen"
+started_height=$(geometry "$w" HEIGHT)
 xdotool windowfocus --sync "$w"
 xdotool key F10 Return Return
 answer_file_dialog "$work/checks.bmp"
 wait_window Form8 > /dev/null
 close Form8
-eventually small_window || true
+followed() { (($(geometry "$w" HEIGHT) != started_height)); }
+eventually followed || fail "at a scale factor of 2 the main window did not follow the small picture"
 height=$(geometry "$w" HEIGHT)
 eventually on_screen || fail "at a scale factor of 2 the main window is not on the screen"
 # The 8 x 8 picture fills the last 16 rows of the window: each of its pixels a block

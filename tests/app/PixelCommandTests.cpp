@@ -2,6 +2,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "platform/runtime/Exceptions.h"
 #include "tests/app/WorkbenchFixture.h"
 
 using namespace vardel;
@@ -222,4 +223,20 @@ TEST_F(WorkbenchTest, TheEraseBrushOnAnEmptyViewOrOnAPictureThatIsNoBitmap) {
     SendMouseMove(*Form1, 5, 5);
     EXPECT_TRUE(messages.empty());
     EXPECT_STREQ(Form1->Image1->Picture().Graphic()->ClassName().data(), "TIcon");
+}
+
+TEST_F(WorkbenchTest, TheEraseBrushShowsEveryOtherFailureInTheErrorBox) {
+    PutPicture(*Form1->Image1, 30, 30, [](int, int) { return 0; });
+    Form1->Present();
+    Form1->Habilitarborrado1->Click();
+    // The view's handling of the change runs out of memory.
+    TPicture& picture = Form1->Image1->Picture();
+    const auto viewHandler = picture.OnModified;
+    picture.OnModified = [&](TPicture* sender) {
+        viewHandler(sender);
+        throw EOutOfMemory(msg::kOutOfMemory);
+    };
+    SendMouseMove(*Form1, 10, 10);
+    picture.OnModified = viewHandler;
+    EXPECT_EQ(messages, std::vector<std::string>{"Out of memory."});
 }

@@ -317,3 +317,108 @@ TEST(GdiShapes, LinesStopBeforeTheirEndAndRectanglesTakePenAndBrush) {
     EXPECT_EQ(GetClipBox(s.dc, &clip), SIMPLEREGION);
     EXPECT_EQ(clip, (RECT{0, 0, 6, 6}));
 }
+
+namespace {
+// 2^bits varied colours for a table.
+std::vector<RGBQUAD> Varied(int bits) {
+    std::vector<RGBQUAD> table;
+    for (int i = 0; i < (1 << bits); ++i)
+        table.push_back({static_cast<uint8_t>(i * 37), static_cast<uint8_t>(i * 91),
+                         static_cast<uint8_t>(255 - i * 13), 0});
+    return table;
+}
+
+// A section of the given depth whose pixels follow a pattern of colours (the nearest
+// colours of a varied table at 8 bits or fewer).
+Surface Patterned(int width, int height, int bits) {
+    BITMAPINFO info = Info(width, height, bits);
+    if (bits <= 8) info.bmiColors = Varied(bits);
+    Surface s(info);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            SetPixel(s.dc, x, y,
+                     RGB(static_cast<uint8_t>(x * 29 + y * 7), static_cast<uint8_t>(x * y * 3),
+                         static_cast<uint8_t>(y * 41 + x)));
+    return s;
+}
+
+std::vector<Colours> Rows(const HDC& dc, int width, int height) {
+    std::vector<Colours> rows;
+    for (int y = 0; y < height; ++y) rows.push_back(Row(dc, y, width));
+    return rows;
+}
+}  // namespace
+
+TEST(GdiTransfers, MirroringClippingAndOriginsPlaceEveryPixel) {
+    Surface src = Patterned(6, 4, 24);
+    const auto source = Rows(src.dc, 6, 4);
+    // A negative width or height mirrors, the rectangle lying before the given corner;
+    // both source and target negative mirror back.
+    Surface dst(Info(6, 4, 32));
+    StretchBlt(dst.dc, 6, 4, -6, -4, src.dc, 0, 0, 6, 4, SRCCOPY);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x) EXPECT_EQ(GetPixel(dst.dc, x, y), source[3 - y][5 - x]);
+    StretchBlt(dst.dc, 6, 0, -6, 4, src.dc, 6, 0, -6, 4, SRCCOPY);
+    EXPECT_EQ(Rows(dst.dc, 6, 4), source);
+    // The target's origin moves the transfer and its clipping cuts it.
+    PatBlt(dst.dc, 0, 0, 6, 4, WHITENESS);
+    SetViewportOrgEx(dst.dc, 2, 1, nullptr);
+    IntersectClipRect(dst.dc, 0, 0, 3, 2);  // device (2, 1) to (5, 3)
+    BitBlt(dst.dc, -1, -1, 6, 4, src.dc, 0, 0, SRCCOPY);
+    SelectClipRect(dst.dc, std::nullopt);
+    SetViewportOrgEx(dst.dc, 0, 0, nullptr);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x) {
+            const bool inside = x >= 2 && x < 5 && y >= 1 && y < 3;
+            EXPECT_EQ(GetPixel(dst.dc, x, y), inside ? source[y][x - 1] : kWhite) << x << "," << y;
+        }
+}
+
+TEST(GdiTransfers, EqualFormatsBelowEightBitsCopyFromAnyColumn) {
+    for (int bits : {1, 4}) {
+        SCOPED_TRACE(bits);
+        Surface src = Patterned(21, 3, bits);
+        const auto source = Rows(src.dc, 21, 3);
+        for (int from : {0, 3, 8}) {
+            for (int to : {0, 1, 5}) {
+                BITMAPINFO info = Info(26, 3, bits);
+                info.bmiColors = Varied(bits);
+                Surface dst(info);
+                BitBlt(dst.dc, to, 0, 21 - from, 3, src.dc, from, 0, SRCCOPY);
+                for (int y = 0; y < 3; ++y)
+                    for (int x = 0; x < 21 - from; ++x)
+                        ASSERT_EQ(GetPixel(dst.dc, to + x, y), source[y][from + x])
+                            << from << " to " << to << " at " << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST(GdiTransfers, PaletteSourcesGiveTheSameColoursTranslatedOnceOrPerPixel) {
+    // 17 x 17 pixels of an 8-bit source outnumber its 256 values: each value is
+    // translated once. Pixel by pixel they are translated each time.
+    Surface src = Patterned(17, 17, 8);
+    for (int bits : {32, 24, 16}) {
+        SCOPED_TRACE(bits);
+        Surface whole(Info(17, 17, bits)), single(Info(17, 17, bits));
+        BitBlt(whole.dc, 0, 0, 17, 17, src.dc, 0, 0, SRCCOPY);
+        for (int y = 0; y < 17; ++y)
+            for (int x = 0; x < 17; ++x) BitBlt(single.dc, x, y, 1, 1, src.dc, x, y, SRCCOPY);
+        EXPECT_EQ(Rows(whole.dc, 17, 17), Rows(single.dc, 17, 17));
+        if (bits >= 24) {
+            EXPECT_EQ(GetPixel(whole.dc, 4, 9), GetPixel(src.dc, 4, 9));
+        }
+    }
+}
+
+TEST(GdiTransfers, AMaskSmallerThanTheAreaAppliesTheForegroundBeyondIt) {
+    Surface target(Info(4, 1, 32));
+    PatBlt(target.dc, 0, 0, 4, 1, WHITENESS);
+    Surface source(Info(4, 1, 32));
+    PatBlt(source.dc, 0, 0, 4, 1, BLACKNESS);
+    const uint8_t maskBits[2] = {0x40, 0};  // two pixels: 0, 1
+    HBITMAP mask = CreateBitmap(2, 1, 1, 1, maskBits);
+    // Foreground (bit 1) keeps the target; background (bit 0) takes the source.
+    MaskBlt(target.dc, 0, 0, 4, 1, source.dc, 0, 0, mask, 0, 0, MAKEROP4(0x00AA0029, SRCCOPY));
+    EXPECT_EQ(Row(target.dc, 0, 4), (Colours{0, kWhite, kWhite, kWhite}));
+}

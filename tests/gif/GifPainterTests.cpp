@@ -180,6 +180,25 @@ TEST(GifPainter, TheCompositeFollowsEveryDisposalMethodAfterEachFrame) {
     }
 }
 
+TEST(GifPainter, HandlersSeeTheDisposalOfTheFrameShownAndOfTheOneBefore) {
+    // No graphic control, then methods 0, 2, 3 and the reserved 7 (drawn as 1).
+    auto frames = std::make_unique<TGIFImage>();
+    SetScreen(*frames, 4, 4, kFourColors);
+    AddFrame(*frames, {0, 0, 4, 4});
+    for (int disposal : {0, 2, 3, 7}) AddFrame(*frames, {0, 0, 4, 4, {}, disposal, 1});
+    TPlay play(std::move(frames), kUnthreaded);
+    std::vector<int> beforeDrawing, afterDrawing;
+    play.image->FramePaintHandler = [&](TGIFPainter* painter) {
+        beforeDrawing.push_back(painter->LastDisposal());
+    };
+    play.image->AfterFrameHandler = [&](TGIFPainter* painter) {
+        afterDrawing.push_back(painter->CurrentDisposal());
+    };
+    PlayToTheEnd(*play.image);
+    EXPECT_EQ(afterDrawing, (std::vector<int>{1, 0, 2, 3, 1}));
+    EXPECT_EQ(beforeDrawing, (std::vector<int>{1, 1, 0, 2, 3}));
+}
+
 TEST(GifPainter, WaitsEachDelayInTwelveMillisecondStepsLessHalfTheOvershoot) {
     auto make = [] {
         auto image = Strip(5);

@@ -1,8 +1,12 @@
 // The block structure of GIF streams, built by hand byte by byte.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "formats/gif/GifException.h"
 #include "formats/gif/GifImage.h"
+#include "tests/MessageOf.h"
 #include "tests/gif/GifTestSupport.h"
 
 namespace vardel::giftest {
@@ -293,6 +297,25 @@ TEST(GifStream, ExtensionsCheckTheirOwnIntroducerAndLabel) {
     EXPECT_EQ(errorOf({0x21, 0xF9, 0}),
               "Internal error: Extension Instance does not match Extension Label");
     EXPECT_EQ(errorOf({0x21, 0xFE, 0}), "");
+}
+
+TEST(GifStream, AnItemSavesToAndLoadsFromANamedFile) {
+    TGIFImage image;
+    TGIFSubImage frame(&image);
+    TGIFCommentExtension comment(frame);
+    comment.TextLines = {"made by", "hand"};
+    const std::string file =
+        (std::filesystem::temp_directory_path() / ("vardel-item-" + std::to_string(::getpid())))
+            .string();
+    comment.SaveToFile(file);
+    TGIFCommentExtension reread(frame);
+    reread.LoadFromFile(file);
+    std::filesystem::remove(file);
+    EXPECT_EQ(reread.TextLines, comment.TextLines);
+    // A file that is not there is the files layer's error, and the item stays as it was.
+    EXPECT_EQ(test::MessageOf<EFOpenError>([&] { reread.LoadFromFile(file); }),
+              "Cannot open file " + file);
+    EXPECT_EQ(reread.TextLines, comment.TextLines);
 }
 
 TEST(GifStream, PlainTextFieldsAndLines) {

@@ -257,21 +257,49 @@ TEST(BmpFiles, DamagedFilesKeepThePreviousPicture) {
     EXPECT_EQ(notified, 0);
 }
 
-TEST(BmpFiles, AFileCutAnywhereFailsCleanly) {
+TEST(BmpFiles, AFileCutAnywhereFailsCleanlyOrKeepsTheRowsItHolds) {
+    const BmpSpec indexed{.bits = 8, .colors = Ramp(256), .pixels = RandomBytes(8, 3)};
     const BmpSpec rle{.bits = 4,
                       .compression = 2,
                       .colors = Ramp(16),
                       .pixels = {2, 0x12, 0, 0, 0, 3, 0x12, 0x30, 0, 1}};
-    for (const auto& file :
-         {BuildBmp({.bits = 8, .colors = Ramp(256), .pixels = RandomBytes(8, 3)}), BuildBmp(rle)}) {
-        for (size_t n = 0; n < file.size(); ++n) {
+    const auto before = BuildBmp({.width = 1, .height = 1, .pixels = {0, 0, 255, 0}});
+    TBitmap previous;
+    Load(previous, before);
+    const std::vector<uint8_t> previousSaved = Save(previous);
+    for (const BmpSpec& spec : {indexed, rle}) {
+        const auto file = BuildBmp(spec);
+        const size_t rowsStart = file.size() - spec.pixels.size();
+        TBitmap whole;
+        Load(whole, file);
+        for (size_t n = 1; n < file.size(); ++n) {
+            SCOPED_TRACE(n);
+            const std::vector<uint8_t> cut(file.begin(), file.begin() + static_cast<ptrdiff_t>(n));
             TBitmap bitmap;
-            try {
-                Load(bitmap, std::vector<uint8_t>(file.begin(), file.begin() + n));
-                if (!bitmap.IsEmpty()) Save(bitmap);
-            } catch (const EReadError&) {
-            } catch (const EInvalidGraphic&) {
+            Load(bitmap, before);
+            int notified = 0;
+            bitmap.OnModified = [&](TGraphic*) { ++notified; };
+            const std::string message = MessageOf([&] { Load(bitmap, cut); });
+            if (n < rowsStart) {
+                // Cut in the headers or the colour table: the picture stays as it was.
+                EXPECT_EQ(message, "Stream read error");
+                EXPECT_EQ(notified, 0);
+                EXPECT_EQ(Save(bitmap), previousSaved);
+                continue;
             }
+            // Cut in the rows: the picture takes the file's size and the rows it holds.
+            EXPECT_EQ(message, "");
+            EXPECT_EQ(bitmap.Width(), 2);
+            EXPECT_EQ(bitmap.Height(), 2);
+            if (spec.compression != 0) {
+                EXPECT_EQ(Save(bitmap), cut);  // run-length files are kept as read
+                continue;
+            }
+            // Rows are stored bottom-up, four bytes each.
+            for (int stored = 0; stored < 2 && rowsStart + 4 * (stored + 1) <= n; ++stored)
+                for (int x = 0; x < 2; ++x)
+                    EXPECT_EQ(bitmap.Surface().ReadPixel(x, 1 - stored),
+                              whole.Surface().ReadPixel(x, 1 - stored));
         }
     }
 }

@@ -102,6 +102,64 @@ TEST(Canvas, EightBitSurfacesStoreTheNearestTableColour) {
     EXPECT_EQ(bitmap.Surface().ReadPixel(1, 0), stored);
 }
 
+// Where each colour of a row lies, as one letter a pixel.
+std::string RowOf(TCanvas& canvas, int y, int width) {
+    std::string row;
+    for (int x = 0; x < width; ++x) {
+        const TColor c = canvas.ReadPixel(x, y);
+        row += c == clWhite ? '.' : c == clRed ? 'r' : c == clBlue ? 'b' : c == clGreen ? 'g' : '?';
+    }
+    return row;
+}
+
+TEST(Canvas, LinesAndRectanglesTakeThePenAndBrushAndCountAsChanges) {
+    TBitmap bitmap;
+    bitmap.SetSize(8, 8);
+    TCanvas& c = bitmap.Surface();
+    int before = 0, after = 0;
+    c.OnBeforeModify = [&](TCanvas*) { ++before; };
+    c.OnAfterModify = [&](TCanvas*) { ++after; };
+    // Moving the pen and asking where it is change nothing.
+    c.MoveTo(1, 1);
+    EXPECT_EQ(c.PenPos().x, 1);
+    EXPECT_EQ(before + after, 0);
+    // A line stops before its end point, where the pen then rests.
+    c.Pen().SetColor(clRed);
+    c.LineTo(5, 1);
+    EXPECT_EQ(RowOf(c, 1, 8), ".rrrr...");
+    EXPECT_EQ(c.PenPos().x, 5);
+    EXPECT_EQ(c.PenPos().y, 1);
+    EXPECT_EQ(before, 1);
+    EXPECT_EQ(after, 1);
+    // A rectangle: the outline in the pen's colour and width, the inside in the brush's.
+    c.Pen().SetColor(clBlue);
+    c.Brush().SetColor(clGreen);
+    c.Rectangle(1, 2, 7, 7);
+    EXPECT_EQ(RowOf(c, 2, 8), ".bbbbbb.");
+    EXPECT_EQ(RowOf(c, 4, 8), ".bggggb.");
+    EXPECT_EQ(RowOf(c, 7, 8), "........");
+    c.Pen().SetWidth(2);
+    c.Brush().SetStyle(TBrushStyle::bsClear);  // the inside stays as it was
+    c.Rectangle(1, 2, 7, 7);
+    // A wider pen lies across the outline: half of it outside.
+    EXPECT_EQ(RowOf(c, 4, 8), "bbgggbb.");
+    EXPECT_EQ(after, 3);
+}
+
+TEST(Canvas, TheTwoLevelsOfAMonochromeBitmapTakeTheFontAndBrushColours) {
+    // A 1-bit platform bitmap: the first pixel 0, the second 1.
+    const uint8_t bits[2] = {0x40, 0};
+    TBitmap mono;
+    mono.AttachHandle(gdi::CreateBitmap(2, 1, 1, 1, bits));
+    ASSERT_TRUE(mono.Monochrome());
+    TBitmap target;
+    target.SetSize(2, 1);
+    target.Surface().Font().SetColor(clRed);
+    target.Surface().Brush().SetColor(clBlue);
+    target.Surface().DrawGraphic(0, 0, &mono);
+    EXPECT_EQ(RowOf(target.Surface(), 0, 2), "rb");
+}
+
 TEST(Bitmap, CopiesShareUntilOneChangesAndEveryChangeNotifies) {
     TBitmap a;
     a.SetSize(3, 3);
@@ -174,6 +232,70 @@ TEST(Bitmap, TransparentDrawingLeavesTheTargetWhereTheMaskSays) {
     target.Surface().DrawGraphic(0, 0, &sprite);
     EXPECT_EQ(target.Surface().ReadPixel(0, 0), clBlue);
     EXPECT_EQ(target.Surface().ReadPixel(1, 1), clWhite);
+}
+
+TEST(Bitmap, TheMaskMarksTheTransparentColourAndFollowsChanges) {
+    TBitmap sprite;
+    sprite.SetSize(2, 2);
+    sprite.Surface().WritePixel(0, 0, clRed);
+    // Mask bits are 1 (white) where the picture is transparent.
+    auto mask = [&] {
+        gdi::HDC dc = gdi::CreateCompatibleDC(nullptr);
+        gdi::SelectObject(dc, sprite.MaskHandle());
+        std::string bits;
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 2; ++x) bits += gdi::GetPixel(dc, x, y) == 0 ? '0' : '1';
+        gdi::DeleteDC(dc);
+        return bits;
+    };
+    // The bottom-left pixel's colour (white) is transparent until a colour is set.
+    EXPECT_EQ(sprite.TransparentMode(), TTransparentMode::Auto);
+    EXPECT_EQ(mask(), "0111");
+    sprite.Surface().WritePixel(1, 1, clRed);
+    EXPECT_EQ(mask(), "0110");
+    sprite.SetTransparentColor(clRed);
+    EXPECT_EQ(sprite.TransparentMode(), TTransparentMode::Fixed);
+    EXPECT_EQ(mask(), "1001");
+    // A copy takes the colour and so the mode; the default colour goes back to Auto.
+    TBitmap copy;
+    copy.Assign(&sprite);
+    EXPECT_EQ(copy.TransparentMode(), TTransparentMode::Fixed);
+    EXPECT_EQ(copy.TransparentColor(), clRed);
+    sprite.SetTransparentColor(clDefault);
+    EXPECT_EQ(sprite.TransparentMode(), TTransparentMode::Auto);
+    EXPECT_EQ(mask(), "0110");
+}
+
+TEST(Graphic, EveryChangeNotificationMarksTheGraphicModified) {
+    TBitmap bitmap;
+    EXPECT_FALSE(bitmap.Modified());
+    bitmap.SetSize(2, 2);
+    EXPECT_TRUE(bitmap.Modified());
+    TBitmap untouched;
+    untouched.Surface().ReadPixel(0, 0);  // reading is no change
+    untouched.SetTransparent(false);      // nor is setting what is already there
+    EXPECT_FALSE(untouched.Modified());
+    untouched.SetTransparent(true);
+    EXPECT_TRUE(untouched.Modified());
+}
+
+TEST(ImageView, SettingThePictureHoldsACopyOfItsGraphic) {
+    TempDir tmp;
+    TPicture source;
+    source.LoadFile(tmp.Write("a.bmp", Bmp(4, 3, 0x0000FF)));
+    TImage view("Image1");
+    view.SetAutoSize(true);
+    view.SetPicture(source);
+    ASSERT_NE(view.Picture().Graphic(), nullptr);
+    EXPECT_NE(view.Picture().Graphic(), source.Graphic());
+    EXPECT_EQ(view.Width(), 4);  // the view was told
+    // The copy shares the pixels until one side changes.
+    view.Surface().WritePixel(0, 0, clBlue);
+    EXPECT_EQ(view.Surface().ReadPixel(0, 0), clBlue);
+    EXPECT_EQ(source.AsBitmap()->Surface().ReadPixel(0, 0), clRed);
+    // An empty picture empties the view's.
+    view.SetPicture(TPicture());
+    EXPECT_EQ(view.Picture().Graphic(), nullptr);
 }
 
 TEST(ImageView, DisplayRectFollowsStretchProportionalAndCenter) {

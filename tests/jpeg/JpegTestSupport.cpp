@@ -69,11 +69,15 @@ std::vector<uint32_t> Pixels(TBitmap& bitmap) {
            << *mine << ", djpeg's " << *other;
 }
 
-::testing::AssertionResult DrawsLike(TGraphic& picture, const fs::path& reference) {
-    TBitmap shown;
+void DrawOnBitmap(TGraphic& picture, TBitmap& shown) {
     shown.SetPixelLayout(TPixelLayout::Format32Bit);
     shown.SetSize(picture.Width(), picture.Height());
     shown.Surface().DrawGraphic(0, 0, &picture);
+}
+
+::testing::AssertionResult DrawsLike(TGraphic& picture, const fs::path& reference) {
+    TBitmap shown;
+    DrawOnBitmap(picture, shown);
     return SamePixels(shown, reference);
 }
 

@@ -33,8 +33,10 @@ bool Decompress(const fs::path& source, const fs::path& target, bool quantised);
 std::vector<uint32_t> Pixels(TBitmap& bitmap);
 // Same size and pixels as the BMP file; on failure names the first differing pixel.
 ::testing::AssertionResult SamePixels(TBitmap& ours, const fs::path& reference);
-// The picture drawn at (0, 0) on a white 32-bit surface of its size, as the
-// workbench shows it.
+// The picture drawn at (0, 0) on `shown`, made a white 32-bit bitmap of its size, as
+// the workbench shows it.
+void DrawOnBitmap(TGraphic& picture, TBitmap& shown);
+// The picture drawn so has the pixels of the BMP file.
 ::testing::AssertionResult DrawsLike(TGraphic& picture, const fs::path& reference);
 
 // The message of the library's error `code`.

@@ -17,6 +17,32 @@
 using namespace vardel;
 using namespace vardel::test;
 
+TEST(Control, AHiddenControlNeitherSizesItsWindowNorIsPainted) {
+    constexpr gdi::COLORREF kRed = gdi::RGB(255, 0, 0), kBlue = gdi::RGB(0, 0, 255);
+    TWindow window("Form7");
+    window.SetAutoSize(true);
+    TSwatch small(window, kRed);
+    small.SetBounds(0, 0, 10, 10);
+    TSwatch large(window, kBlue);
+    large.SetBounds(0, 0, 30, 20);
+    auto colourAt = [&](int x, int y) {
+        window.PaintNow();
+        gdi::HDC dc = window.ClientContext();
+        const gdi::COLORREF c = gdi::GetPixel(dc, x, y);
+        gdi::ReleaseDC(dc);
+        return c;
+    };
+    EXPECT_EQ(window.ClientWidth(), 30);
+    EXPECT_EQ(colourAt(5, 5), kBlue);
+    large.SetVisible(false);
+    EXPECT_EQ(window.ClientWidth(), 10);
+    EXPECT_EQ(window.ClientHeight(), 10);
+    EXPECT_EQ(colourAt(5, 5), kRed);
+    large.SetVisible(true);
+    EXPECT_EQ(window.ClientWidth(), 30);
+    EXPECT_EQ(colourAt(25, 15), kBlue);
+}
+
 TEST(Menu, ItemsRunWhenEnabledAndReportTheirErrors) {
     TMessageLog log;
     TScopedDialogProviders answer(log.Providers());

@@ -157,11 +157,6 @@ void TForm::SetFontHeight(int height) {
     for (TWinControl* control : winControls_) control->ApplyFont();
 }
 
-void TForm::SetFontName(std::string name) {
-    fontName_ = std::move(name);
-    SetFontHeight(fontHeight_);
-}
-
 void TForm::Popup(TPopupMenu& menu, int x, int y) {
     const QPoint at = widget_->Client()->mapToGlobal(QPoint(x, y));
     menu.Popup(at.x(), at.y());

@@ -64,7 +64,6 @@ class TForm : public TWindow {
     int FontHeight() const { return fontHeight_; }
     void SetFontHeight(int height);
     const std::string& FontName() const { return fontName_; }
-    void SetFontName(std::string name);
 
     // The menu bar (none to remove it). The window keeps its outer size.
     void SetMenu(TMainMenu* menu);
