@@ -7,6 +7,7 @@
 #include "graphics/PaletteColors.h"
 #include "platform/runtime/ByteOrder.h"
 #include "platform/runtime/Exceptions.h"
+#include "platform/runtime/MemoryBudget.h"
 
 namespace vardel {
 

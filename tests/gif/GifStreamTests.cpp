@@ -3,6 +3,7 @@
 
 #include "formats/gif/GifException.h"
 #include "formats/gif/GifImage.h"
+#include "platform/runtime/MemoryBudget.h"
 #include "tests/gif/GifTestSupport.h"
 
 namespace vardel::giftest {
