@@ -144,6 +144,13 @@ void TBitmap::ReadStream(TStream& input, int64_t length) {
     const uint64_t stride = RowStride(h.biWidth, h.biBitCount);
     // Refuse what would need more than a picture may have before anything is made.
     if (h.biWidth > 0) CheckPictureAllocation(stride * static_cast<uint64_t>(height));
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+    // A fuzzer tries thousands of inputs a second; pictures of hundreds of megabytes
+    // (as display-depth device bitmaps) would only spend that time filling memory.
+    if (static_cast<uint64_t>(std::max(h.biWidth, 0)) * static_cast<uint64_t>(height) * 4 >
+        (uint64_t{16} << 20))
+        throw EOutOfMemory(msg::kOutOfMemory);
+#endif
     uint64_t pixelBytes = h.biSizeImage;
     if (pixelBytes == 0) {
         pixelBytes = stride * static_cast<uint64_t>(height);

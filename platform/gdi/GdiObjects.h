@@ -10,6 +10,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/Geometry.h"
 #include "platform/gdi/Region.h"
+#include "platform/runtime/MemoryBudget.h"
 
 namespace vardel::gdi {
 
@@ -51,6 +52,7 @@ struct BitmapObj : GdiObject {
     bool topDown = false;
     bool isStock = false;
     PixelKind kind = PixelKind::Bgrx32;
+    TMemoryCharge charge;  // the pixels' share of the picture memory budget
     PixelStorage storage;
     uint8_t* top = nullptr;       // address of the top row
     ptrdiff_t step = 0;           // from one row to the row below it
