@@ -148,7 +148,7 @@ void TBitmap::ReadStream(TStream& input, int64_t length) {
     // A fuzzer tries thousands of inputs a second; pictures of hundreds of megabytes
     // (as display-depth device bitmaps) would only spend that time filling memory.
     if (static_cast<uint64_t>(std::max(h.biWidth, 0)) * static_cast<uint64_t>(height) * 4 >
-        (uint64_t{16} << 20))
+        (uint64_t{2} << 20))
         throw EOutOfMemory(msg::kOutOfMemory);
 #endif
     uint64_t pixelBytes = h.biSizeImage;
