@@ -1,11 +1,13 @@
 #include "graphics/Bitmap.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
 #include "graphics/PaletteColors.h"
 #include "platform/runtime/Exceptions.h"
+#include "platform/runtime/MemoryBudget.h"
 
 namespace vardel {
 
@@ -65,7 +67,8 @@ std::vector<gdi::RGBQUAD> PaletteColors(const gdi::HPALETTE& palette, size_t lim
     std::vector<gdi::PALETTEENTRY> entries(std::min<size_t>(gdi::GetObject(palette), limit));
     gdi::GetPaletteEntries(palette, 0, static_cast<unsigned>(entries.size()), entries.data());
     std::vector<gdi::RGBQUAD> quads(entries.size());
-    for (size_t i = 0; i < entries.size(); ++i) quads[i] = {entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
+    for (size_t i = 0; i < entries.size(); ++i)
+        quads[i] = {entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
     return quads;
 }
 
@@ -220,6 +223,14 @@ void TBitmap::CopyImage(const gdi::BITMAPINFOHEADER& header, const gdi::HPALETTE
         fresh->description.dsBm.bmHeight = height;
         InstallImage(std::move(fresh));
         return;
+    }
+    {
+        // Refused with the budget's own message before the graphics layer is asked.
+        const int bits = monochrome                                 ? 1
+                         : header.biSize >= 40 && header.biBitCount ? header.biBitCount
+                                                                    : DisplayBits();
+        const uint64_t columns = static_cast<uint64_t>(std::abs(int64_t{width}));
+        CheckPictureAllocation((columns * bits + 31) / 32 * 4 * static_cast<uint64_t>(height));
     }
     gdi::HBITMAP made;
     if (header.biSize >= 40) {

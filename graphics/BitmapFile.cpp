@@ -9,6 +9,7 @@
 #include "graphics/PaletteColors.h"
 #include "platform/runtime/ByteOrder.h"
 #include "platform/runtime/Exceptions.h"
+#include "platform/runtime/MemoryBudget.h"
 
 namespace vardel {
 
@@ -180,6 +181,12 @@ void SkipToRows(const TBmpHeaders& headers, const gdi::BITMAPINFO& info, TBmpBod
 uint64_t PixelBytes(gdi::BITMAPINFOHEADER& h, int64_t remaining) {
     const uint64_t stride = RowStride(h.biWidth, h.biBitCount);
     if (h.biWidth > 0) CheckPictureAllocation(stride * RowCount(h));
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+    // A fuzzer tries thousands of inputs a second; pictures of hundreds of megabytes
+    // (as display-depth device bitmaps) would only spend that time filling memory.
+    if (static_cast<uint64_t>(std::max(h.biWidth, 0)) * RowCount(h) * 4 > (uint64_t{2} << 20))
+        throw EOutOfMemory(msg::kOutOfMemory);
+#endif
     uint64_t pixelBytes = h.biSizeImage;
     if (pixelBytes == 0) {
         pixelBytes = stride * RowCount(h);

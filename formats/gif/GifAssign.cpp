@@ -42,7 +42,7 @@ std::unique_ptr<TGIFSubImage> CopyFrame(const TGIFSubImage& from, TGIFImage* ima
     copy->Height = from.Height;
     copy->FrameFlags = from.FrameFlags;
     copy->IsTransparent = from.IsTransparent;
-    copy->Pixels = from.Pixels;
+    copy->CopyPixels(from);
     return copy;
 }
 

@@ -6,6 +6,7 @@
 #include "formats/gif/GifException.h"
 #include "platform/runtime/ByteOrder.h"
 #include "platform/runtime/Exceptions.h"
+#include "platform/runtime/MemoryBudget.h"
 
 namespace vardel {
 
@@ -31,6 +32,7 @@ void TDIBWriter::MakeMemory() {
     CheckPictureAllocation(pixelBytes);
     const size_t tableBytes = bits_ == 8 ? 256 * 4 : 0;
     pixelOffset_ = kFileHeaderSize + kInfoHeaderSize + tableBytes;
+    fileCharge_ = TMemoryCharge(pixelOffset_ + pixelBytes);
     try {
         file_.assign(pixelOffset_ + static_cast<size_t>(pixelBytes), 0);
     } catch (const std::bad_alloc&) {
@@ -77,6 +79,7 @@ void TDIBWriter::Finish() {
     finished_ = true;
     if (file_.empty()) return;  // no row was written: nothing to hand over
     std::vector<uint8_t> file = std::move(file_);
+    const TMemoryCharge charge = std::move(fileCharge_);  // goes with the bytes
     TReadOnlyMemoryStream stream(file.data(), file.size());
     Bitmap().LoadStream(stream);
 }

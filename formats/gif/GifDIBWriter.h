@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "graphics/Bitmap.h"
+#include "platform/runtime/MemoryBudget.h"
 
 namespace vardel {
 
@@ -51,6 +52,7 @@ class TDIBWriter : public TDIB {
     size_t rowBytes_ = 0;
     size_t pixelOffset_ = 0;
     std::vector<uint8_t> file_;
+    TMemoryCharge fileCharge_;
     bool finished_ = false;
 };
 

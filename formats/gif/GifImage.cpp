@@ -20,11 +20,18 @@ TGIFSubImage::TGIFSubImage(TGIFImage* image)
 
 TGIFSubImage::~TGIFSubImage() = default;
 
+void TGIFSubImage::CopyPixels(const TGIFSubImage& from) {
+    TMemoryCharge charge(from.Pixels.size());
+    Pixels = from.Pixels;
+    pixelsCharge_ = std::move(charge);
+}
+
 void TGIFSubImage::Clear() {
     extensions_.Clear();
     localColorMap_.Clear();
     Pixels.clear();
     Pixels.shrink_to_fit();
+    pixelsCharge_.Release();
     Width = Height = 0;
     IsTransparent = false;
     DropBitmap();

@@ -18,6 +18,7 @@
 #include "formats/gif/GifPaintOptions.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Graphic.h"
+#include "platform/runtime/MemoryBudget.h"
 #include "platform/runtime/Threads.h"
 
 namespace vardel {
@@ -115,11 +116,14 @@ class TGIFSubImage : public TGIFItem {
     // transparent colour.
     bool IsTransparent = false;
     std::vector<uint8_t> Pixels;
+    // A copy of another frame's indices, charged to the memory budget as decoded ones are.
+    void CopyPixels(const TGIFSubImage& from);
 
   private:
     friend class TGIFImage;
     void DecodePixels(TStream& stream, uint64_t pixelBytesBefore);
 
+    TMemoryCharge pixelsCharge_;
     TGIFExtensionList extensions_;
     TGIFLocalColorMap localColorMap_;
     std::unique_ptr<TBitmap> frameBitmap_;

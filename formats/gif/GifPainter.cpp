@@ -9,6 +9,7 @@
 #include "formats/gif/GifGeometry.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/runtime/Clock.h"
+#include "platform/runtime/MemoryBudget.h"
 #include "platform/ui/UiThread.h"
 
 namespace vardel {

@@ -8,6 +8,7 @@
 #include "formats/gif/GifModule.h"
 #include "formats/gif/GifStreamIO.h"
 #include "platform/runtime/ByteOrder.h"
+#include "platform/runtime/MemoryBudget.h"
 
 namespace vardel {
 
@@ -153,9 +154,11 @@ void TGIFSubImage::LoadFromStream(TStream& stream, uint64_t pixelBytesBefore) {
 void TGIFSubImage::DecodePixels(TStream& stream, uint64_t pixelBytesBefore) {
     Pixels.clear();
     Pixels.shrink_to_fit();
+    pixelsCharge_.Release();
     const uint64_t count = uint64_t{Width} * Height;
-    CheckPictureAllocation(count);
-    CheckPictureAllocation(pixelBytesBefore + count);
+    // The frames of one picture together stay within the limit for one picture.
+    if (pixelBytesBefore + count > kMaxPictureBytes) throw EOutOfMemory(msg::kOutOfMemory);
+    pixelsCharge_ = TMemoryCharge(count);
 #ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
     // A fuzzer tries thousands of inputs a second; frames of hundreds of megabytes
     // would only spend that time filling memory.

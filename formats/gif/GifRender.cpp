@@ -8,6 +8,7 @@
 #include "formats/gif/GifPainter.h"
 #include "formats/gif/GifTransparentBlit.h"
 #include "platform/runtime/Exceptions.h"
+#include "platform/runtime/MemoryBudget.h"
 #include "platform/ui/UiThread.h"
 
 namespace vardel {

@@ -1,4 +1,5 @@
 #include "formats/jpeg/JpegDecoder.h"
+#include "platform/runtime/MemoryBudget.h"
 
 #include <algorithm>
 #include <utility>
@@ -80,14 +81,22 @@ TDecodeChoices TJpegDecompressor::Configure(const TJPEGSettings& settings) {
 
 void TJpegDecompressor::CheckMemory(const TDecodeChoices& choices) {
     Run([this] { jpeg_calc_output_dimensions(&info_); });
-    CheckPictureAllocation(DecodeMemoryNeeded(info_, choices));
+    const uint64_t needed = DecodeMemoryNeeded(info_, choices);
+    CheckPictureAllocation(needed);
+    // The bitmap's rows are charged by the bitmap; the library's own buffers by the
+    // decoder, for as long as it lives.
+    libraryCharge_ = TMemoryCharge(needed - OutputRowBytes(info_, choices));
+}
+
+uint64_t OutputRowBytes(const jpeg_decompress_struct& info, const TDecodeChoices& choices) {
+    const uint64_t pixelBytes = choices.quantized ? 1 : 3;
+    return (info.output_width * pixelBytes + 3) / 4 * 4 * info.output_height;
 }
 
 uint64_t DecodeMemoryNeeded(const jpeg_decompress_struct& info, const TDecodeChoices& choices) {
     const uint64_t width = info.output_width;
     const uint64_t height = info.output_height;
-    const uint64_t pixelBytes = choices.quantized ? 1 : 3;
-    uint64_t total = (width * pixelBytes + 3) / 4 * 4 * height;
+    uint64_t total = OutputRowBytes(info, choices);
 
     if (choices.multiScan || choices.buffered) {
         for (int c = 0; c < info.num_components; ++c) {

@@ -10,6 +10,7 @@
 #include "formats/jpeg/JpegProgress.h"
 #include "formats/jpeg/JpegSettings.h"
 #include "formats/jpeg/JpegSource.h"
+#include "platform/runtime/MemoryBudget.h"
 
 namespace vardel::jpeg {
 
@@ -48,7 +49,9 @@ class TJpegDecompressor {
     // Applies the settings to the parameters after the header was read.
     TDecodeChoices Configure(const TJPEGSettings& settings);
     // Computes the output size and refuses with "Out of memory" a decode whose
-    // bitmap and whole-image buffers of the library would pass the picture limit.
+    // bitmap and whole-image buffers of the library would pass the picture limit or
+    // what is left of the memory budget; the library's buffers stay charged until the
+    // decoder goes.
     void CheckMemory(const TDecodeChoices& choices);
 
   private:
@@ -56,6 +59,7 @@ class TJpegDecompressor {
     TJpegErrorManager errors_{};
     TJpegSource source_{};
     TJpegProgress progress_{};
+    TMemoryCharge libraryCharge_;
 };
 
 // Bytes of memory that a decode with these (final) parameters needs for pixels:
@@ -63,5 +67,7 @@ class TJpegDecompressor {
 // (coefficients of multi-scan or buffered decodes, the two-pass quantiser's pixels).
 // The output size must have been computed.
 uint64_t DecodeMemoryNeeded(const jpeg_decompress_struct& info, const TDecodeChoices& choices);
+// Of those, the bitmap's rows.
+uint64_t OutputRowBytes(const jpeg_decompress_struct& info, const TDecodeChoices& choices);
 
 }  // namespace vardel::jpeg

@@ -5,6 +5,7 @@
 #include "formats/jpeg/Jpeg.h"
 #include "formats/jpeg/JpegDecoder.h"
 #include "graphics/Canvas.h"
+#include "platform/runtime/MemoryBudget.h"
 
 namespace vardel {
 

@@ -5,6 +5,7 @@
 #include "formats/png/PngImage.h"
 #include "platform/gdi/Png.h"
 #include "platform/runtime/Exceptions.h"
+#include "platform/runtime/MemoryBudget.h"
 
 namespace vardel {
 

@@ -8,6 +8,7 @@
 #include "formats/tiff/TiffRows.h"
 #include "formats/tiff/TiffStrips.h"
 #include "platform/runtime/Exceptions.h"
+#include "platform/runtime/MemoryBudget.h"
 #include "platform/ui/Dialogs.h"
 
 namespace vardel {
@@ -74,7 +75,7 @@ void ReadImage(const std::string& fileName, const TGraphicTiff& directory, TImag
         if (!strips.Open(file, directory)) return Refuse(tiffmsg::kImageData);
         // Strips may name the same bytes many times over: what one directory may have
         // read is bounded as one picture is.
-        CheckPictureAllocation(strips.Size());
+        if (strips.Size() > kMaxPictureBytes) throw EOutOfMemory(msg::kOutOfMemory);
         const size_t rowLength = RowLength(directory, size.height);
         // Strips that hold less than the image are refused rather than shown in part.
         if (!HoldsRows(strips.Size(), rowLength, size.height, size.width, format.bits))

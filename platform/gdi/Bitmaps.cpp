@@ -87,44 +87,104 @@ void ConvertRow(const BitmapObj& src, int sy, BitmapObj& dst, int dy, int width)
         WriteRaw(dst, out, x, ColorToRaw(dst, RawToColor(src, ReadRaw(src, in, x))));
 }
 
-// Expands run-length data into one index per pixel, rows bottom-up as stored.
-// Pixels that the data never sets keep index 0.
-std::vector<uint8_t> DecodeRle(const uint8_t* data, size_t size, int width, int height, bool rle4) {
-    std::vector<uint8_t> out(static_cast<size_t>(width) * height, 0);
-    int x = 0, y = 0;  // y counts stored rows, from the bottom
+// Run-length rows go into the bitmap one stored row at a time, bottom-up. Pixels that
+// the data never sets keep index 0: every row starts as a copy of an all-zero row
+// converted once, and a row the data reaches is converted only as far as it reaches,
+// so a file's cost follows its data and one pass over the bitmap, however wide it is.
+class RleRows {
+  public:
+    RleRows(BitmapObj& dst, const BITMAPINFO& info)
+        : dst_(dst),
+          columns_(std::min(info.bmiHeader.biWidth, dst.width)),
+          height_(info.bmiHeader.biHeight),
+          indices_(static_cast<size_t>(columns_), 0) {
+        BITMAPINFO asIndices = info;
+        asIndices.bmiHeader.biWidth = columns_;
+        asIndices.bmiHeader.biHeight = -1;
+        asIndices.bmiHeader.biBitCount = 8;
+        asIndices.bmiHeader.biCompression = BI_RGB;
+        DescribeRows(row_, asIndices, indices_.data());
+        FillWithIndexZero();
+    }
+
+    bool Done() const { return stored_ >= height_; }
+    void Put(uint8_t index) {
+        if (x_ < columns_) {
+            indices_[static_cast<size_t>(x_)] = index;
+            reached_ = std::max(reached_, x_ + 1);
+        }
+        if (x_ <= columns_) ++x_;
+    }
+    bool Full() const { return x_ > columns_; }
+    void NextRow() {
+        Flush();
+        x_ = 0;
+        stored_ = std::min(stored_ + 1, height_);
+    }
+    // A delta moves right and up without going back to the row's start.
+    void Move(int dx, int dy) {
+        if (dy > 0) Flush();
+        x_ = static_cast<int>(std::min<int64_t>(int64_t{x_} + dx, int64_t{columns_} + 1));
+        stored_ = static_cast<int>(std::min<int64_t>(int64_t{stored_} + dy, height_));
+    }
+    void Finish() { Flush(); }
+
+  private:
+    void FillWithIndexZero() {
+        const int rows = std::min(height_, dst_.height);
+        if (rows <= 0 || columns_ <= 0) return;
+        ConvertRow(row_, 0, dst_, 0, columns_);
+        const uint8_t* first = dst_.Row(0);
+        const size_t bytes = static_cast<size_t>(dst_.stride);
+        // A fresh bitmap is zero already; index 0 is often black.
+        if (std::all_of(first, first + bytes, [](uint8_t v) { return v == 0; })) return;
+        for (int y = 1; y < rows; ++y) std::memcpy(dst_.Row(y), first, bytes);
+    }
+    void Flush() {
+        const int y = height_ - 1 - stored_;
+        if (reached_ > 0 && y >= 0 && y < dst_.height) ConvertRow(row_, 0, dst_, y, reached_);
+        std::fill_n(indices_.begin(), reached_, uint8_t{0});
+        reached_ = 0;
+    }
+
+    BitmapObj& dst_;
+    const int columns_;
+    const int height_;
+    std::vector<uint8_t> indices_;  // the current row, one index a pixel
+    BitmapObj row_;
+    int x_ = 0, stored_ = 0, reached_ = 0;
+};
+
+void StoreRleRows(BitmapObj& dst, const BITMAPINFO& info, const uint8_t* data, size_t size) {
+    const bool rle4 = info.bmiHeader.biCompression == BI_RLE4;
+    RleRows rows(dst, info);
     size_t i = 0;
-    auto put = [&](uint8_t v) {
-        if (x < width && y < height) out[static_cast<size_t>(y) * width + x] = v;
-        ++x;
-    };
-    while (i + 1 < size && y < height) {
+    while (i + 1 < size && !rows.Done()) {
         const uint8_t count = data[i], value = data[i + 1];
         i += 2;
         if (count > 0) {
-            for (int k = 0; k < count && x <= width; ++k)
-                put(rle4 ? ((k & 1) ? (value & 0xF) : (value >> 4)) : value);
+            for (int k = 0; k < count && !rows.Full(); ++k)
+                rows.Put(rle4 ? ((k & 1) ? (value & 0xF) : (value >> 4)) : value);
             continue;
         }
         if (value == 0) {  // end of line
-            x = 0;
-            ++y;
+            rows.NextRow();
         } else if (value == 1) {  // end of bitmap
             break;
         } else if (value == 2) {  // delta
             if (i + 1 >= size) break;
-            x += data[i];
-            y += data[i + 1];
+            rows.Move(data[i], data[i + 1]);
             i += 2;
         } else {  // absolute run of `value` pixels, padded to a 16-bit boundary
             const size_t bytes = rle4 ? (value + 1u) / 2 : value;
             if (i + bytes > size) break;
-            for (int k = 0; k < value; ++k)
-                put(rle4 ? ((k & 1) ? (data[i + k / 2] & 0xF) : (data[i + k / 2] >> 4))
-                         : data[i + k]);
+            for (int k = 0; k < value && !rows.Full(); ++k)
+                rows.Put(rle4 ? ((k & 1) ? (data[i + k / 2] & 0xF) : (data[i + k / 2] >> 4))
+                              : data[i + k]);
             i += (bytes + 1) & ~size_t{1};
         }
     }
-    return out;
+    rows.Finish();
 }
 }  // namespace
 
@@ -169,6 +229,8 @@ void SetPixelFormat(BitmapObj& b, bool bitfields, const std::array<uint32_t, 3>&
     for (int i = 0; i < 3; ++i) b.channels[i] = MakeChannel(b.masks[i]);
 }
 
+constexpr uint64_t kSmallBitmapBytes = 64 * 1024;
+
 HBITMAP AllocateBitmap(int width, int height, int bitCount, bool topDown, bool isSection) {
     if (width <= 0 || height <= 0 || !ValidBitCount(bitCount)) {
         SetFailure(ERROR_INVALID_PARAMETER);
@@ -187,7 +249,11 @@ HBITMAP AllocateBitmap(int width, int height, int bitCount, bool topDown, bool i
     b->stride = static_cast<int>(stride);
     b->topDown = topDown;
     b->isSection = isSection;
-    if (!b->storage.Allocate(static_cast<size_t>(bytes))) {
+    // Large stores count against the picture memory budget; small ones (the stock
+    // bitmap of every memory context among them) never fail for it.
+    if (bytes >= kSmallBitmapBytes) b->charge = TMemoryCharge::TryCharge(bytes);
+    if ((bytes >= kSmallBitmapBytes && b->charge.Bytes() != bytes) ||
+        !b->storage.Allocate(static_cast<size_t>(bytes))) {
         SetFailure(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
@@ -269,19 +335,7 @@ void StoreDIBRows(BitmapObj& dst, const BITMAPINFO& info, const uint8_t* data, s
     const int height = h.biHeight < 0 ? -h.biHeight : h.biHeight;
     const int width = std::min(h.biWidth, dst.width);
     if (h.biCompression == BI_RLE8 || h.biCompression == BI_RLE4) {
-        const bool rle4 = h.biCompression == BI_RLE4;
-        const std::vector<uint8_t> indices = DecodeRle(data, dataSize, h.biWidth, height, rle4);
-        BITMAPINFO asIndices = info;
-        asIndices.bmiHeader.biBitCount = 8;
-        asIndices.bmiHeader.biCompression = BI_RGB;
-        asIndices.bmiHeader.biHeight = height;
-        BitmapObj src;
-        DescribeRows(src, asIndices, indices.data());
-        src.stride = h.biWidth;  // one byte a pixel, no padding
-        src.step = -static_cast<ptrdiff_t>(src.stride);
-        src.top = const_cast<uint8_t*>(indices.data()) +
-                  static_cast<ptrdiff_t>(src.stride) * (height - 1);
-        for (int y = 0; y < std::min(height, dst.height); ++y) ConvertRow(src, y, dst, y, width);
+        StoreRleRows(dst, info, data, dataSize);
         return;
     }
     BitmapObj src;

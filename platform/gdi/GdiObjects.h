@@ -11,6 +11,7 @@
 #include "platform/gdi/Geometry.h"
 #include "platform/gdi/Region.h"
 #include "platform/runtime/ByteOrder.h"
+#include "platform/runtime/MemoryBudget.h"
 
 namespace vardel::gdi {
 
@@ -52,6 +53,7 @@ struct BitmapObj : GdiObject {
     bool topDown = false;
     bool isStock = false;
     PixelKind kind = PixelKind::Bgrx32;
+    TMemoryCharge charge;  // the pixels' share of the picture memory budget
     PixelStorage storage;
     uint8_t* top = nullptr;       // address of the top row
     ptrdiff_t step = 0;           // from one row to the row below it

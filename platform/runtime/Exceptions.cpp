@@ -18,8 +18,4 @@ std::string Format(std::string_view pattern, std::initializer_list<std::string_v
     return out;
 }
 
-void CheckPictureAllocation(unsigned long long bytes) {
-    if (bytes > kMaxPictureBytes) throw EOutOfMemory(msg::kOutOfMemory);
-}
-
 }  // namespace vardel

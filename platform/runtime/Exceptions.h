@@ -83,9 +83,4 @@ VARDEL_EXCEPTION(EAbstractError, Exception);
 
 #undef VARDEL_EXCEPTION
 
-// Raises EOutOfMemory "Out of memory" when a buffer of `bytes` would pass the
-// limit for one picture (1 GiB), so that hostile headers never reach an allocation.
-void CheckPictureAllocation(unsigned long long bytes);
-inline constexpr unsigned long long kMaxPictureBytes = 1ull << 30;
-
 }  // namespace vardel

@@ -46,7 +46,8 @@ size_t SeekIn(int64_t offset, SeekOrigin origin, size_t position, size_t size) {
 }  // namespace
 
 size_t TMemoryStream::Read(void* buffer, size_t n) {
-    if (position_ >= data_.size()) return 0;
+    // A read of nothing may come with no buffer at all (an empty vector's data).
+    if (n == 0 || position_ >= data_.size()) return 0;
     n = std::min(n, data_.size() - position_);
     std::memcpy(buffer, data_.data() + position_, n);
     position_ += n;
@@ -72,7 +73,7 @@ void TMemoryStream::SetSize(int64_t size) {
 }
 
 size_t TReadOnlyMemoryStream::Read(void* buffer, size_t n) {
-    if (position_ >= size_) return 0;
+    if (n == 0 || position_ >= size_) return 0;
     n = std::min(n, size_ - position_);
     std::memcpy(buffer, data_ + position_, n);
     position_ += n;

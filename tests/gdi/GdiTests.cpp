@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/gdi/Gdi.h"
+#include "platform/runtime/MemoryBudget.h"
 
 using namespace vardel::gdi;
 
@@ -154,6 +155,62 @@ TEST(GdiBitmaps, RunLengthDataExpandsWithDeltasAndAbsoluteRuns) {
     topDown.bmiHeader.biHeight = -3;
     EXPECT_FALSE(CreateDIBitmap(screen, topDown.bmiHeader, CBM_INIT, rle8, sizeof rle8, topDown,
                                 DIB_RGB_COLORS));
+}
+
+TEST(GdiBitmaps, RunLengthPixelsTheDataNeverSetsTakeIndexZero) {
+    // Index 0 is blue here, so pixels the data skips show it, not the bitmap's zero.
+    const uint8_t rle8[] = {0, 2, 1, 0,  // delta: one right on the bottom row
+                            2, 1,        // two reds at columns 1 and 2
+                            0, 2, 0, 1,  // delta straight up: the column stays where it was
+                            1, 2,        // one green at column 3 of the middle row
+                            0, 1};       // end: the top row is all index 0
+    BITMAPINFO info = Info(5, 3, 8, BI_RLE8);
+    info.bmiColors = {{255, 0, 0, 0}, {0, 0, 255, 0}, {0, 255, 0, 0}};
+    info.bmiHeader.biClrUsed = 3;
+    HDC screen = GetDC();
+    HBITMAP b =
+        CreateDIBitmap(screen, info.bmiHeader, CBM_INIT, rle8, sizeof rle8, info, DIB_RGB_COLORS);
+    ASSERT_TRUE(b);
+    Surface s(b);
+    EXPECT_EQ(Row(s.dc, 2, 5), (Colours{kBlue, kRed, kRed, kBlue, kBlue}));
+    EXPECT_EQ(Row(s.dc, 1, 5), (Colours{kBlue, kBlue, kBlue, kGreen, kBlue}));
+    EXPECT_EQ(Row(s.dc, 0, 5), (Colours(5, kBlue)));
+
+    // A run-length file far wider than its data: every column is made, the far end too.
+    const int wide = 3'000'000;
+    BITMAPINFO wideInfo = Info(wide, 2, 8, BI_RLE8);
+    wideInfo.bmiColors = info.bmiColors;
+    wideInfo.bmiHeader.biClrUsed = 3;
+    const uint8_t few[] = {4, 2, 0, 0, 0, 2, 255, 0, 3, 1, 0, 1};
+    HBITMAP w = CreateDIBitmap(screen, wideInfo.bmiHeader, CBM_INIT, few, sizeof few, wideInfo,
+                               DIB_RGB_COLORS);
+    ASSERT_TRUE(w);
+    Surface ws(w);
+    EXPECT_EQ(Row(ws.dc, 1, 5), (Colours{kGreen, kGreen, kGreen, kGreen, kBlue}));
+    EXPECT_EQ(GetPixel(ws.dc, 254, 0), kBlue);
+    EXPECT_EQ(GetPixel(ws.dc, 255, 0), kRed);
+    EXPECT_EQ(GetPixel(ws.dc, 258, 0), kBlue);
+    EXPECT_EQ(GetPixel(ws.dc, wide - 1, 0), kBlue);
+    EXPECT_EQ(GetPixel(ws.dc, wide - 1, 1), kBlue);
+}
+
+TEST(GdiBitmaps, LargeStoresCountAgainstThePictureMemoryBudget) {
+    const uint64_t before = vardel::PictureMemoryInUse();
+    vardel::TPictureMemoryBudgetScope budget(before + (1 << 20));
+    HBITMAP fits = CreateDIBSection(nullptr, Info(400, 400, 32), DIB_RGB_COLORS, nullptr);
+    ASSERT_TRUE(fits);
+    EXPECT_EQ(vardel::PictureMemoryInUse(), before + 400 * 400 * 4);
+    SetLastError(ERROR_SUCCESS);
+    EXPECT_FALSE(CreateDIBSection(nullptr, Info(400, 400, 32), DIB_RGB_COLORS, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_FALSE(CreateCompatibleBitmap(nullptr, 400, 400));
+    // Small bitmaps, such as every memory context's own, never fail for the budget.
+    EXPECT_TRUE(CreateDIBSection(nullptr, Info(8, 8, 32), DIB_RGB_COLORS, nullptr));
+    HDC memory = CreateCompatibleDC(nullptr);
+    EXPECT_TRUE(memory);
+    DeleteDC(memory);
+    fits.reset();
+    EXPECT_EQ(vardel::PictureMemoryInUse(), before);
 }
 
 TEST(GdiTransfers, CopiesConvertStretchAndFollowRasterOperations) {

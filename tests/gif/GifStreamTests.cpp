@@ -6,6 +6,7 @@
 
 #include "formats/gif/GifException.h"
 #include "formats/gif/GifImage.h"
+#include "platform/runtime/MemoryBudget.h"
 #include "tests/MessageOf.h"
 #include "tests/gif/GifTestSupport.h"
 

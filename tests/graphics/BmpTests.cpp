@@ -7,6 +7,7 @@
 
 #include "graphics/Bitmap.h"
 #include "platform/runtime/Exceptions.h"
+#include "platform/runtime/MemoryBudget.h"
 #include "tests/graphics/BmpBuilder.h"
 #include "tests/graphics/TestSupport.h"
 
@@ -244,6 +245,30 @@ TEST(BmpFiles, DamagedFilesKeepThePreviousPicture) {
         EXPECT_EQ(MessageOf([&] { Load(bitmap, c.bytes); }), c.message);
         EXPECT_EQ(bitmap.Width(), 2);
         EXPECT_EQ(bitmap.Surface().ReadPixel(1, 0), clWhite);
+    }
+    // A picture the memory budget has no room for is refused the same way, whether its
+    // rows would go into a section or, run-length coded, into a device bitmap.
+    {
+        const TPictureMemoryBudgetScope budget(PictureMemoryInUse() + (1 << 20));
+        const auto large = with([](auto& b) { b[18] = b[22] = 0xE8, b[19] = b[23] = 3; });
+        const auto runLength = BuildBmp({.width = 1000,
+                                         .height = 1000,
+                                         .bits = 8,
+                                         .compression = 1,
+                                         .sizeImage = 2,
+                                         .clrUsed = 2,
+                                         .colors = {{0, 0, 0}, {0, 0, 255}},
+                                         .pixels = {0, 1}});
+        for (const auto* bytes : {&large, &runLength}) {
+            EXPECT_EQ(MessageOf([&] { Load(bitmap, *bytes); }), "Out of memory");
+            EXPECT_EQ(bitmap.Width(), 2);
+            EXPECT_EQ(bitmap.Surface().ReadPixel(1, 0), clWhite);
+        }
+        // A bitmap given that size is refused before the graphics layer is asked.
+        TBitmap sized;
+        sized.SetSize(10, 10);
+        EXPECT_EQ(MessageOf([&] { sized.SetSize(1000, 1000); }), "Out of memory");
+        EXPECT_EQ(sized.Width(), 10);
     }
     EXPECT_EQ(notified, 0);
     // Fewer rows than announced: the rows that are there, no error.

@@ -9,6 +9,7 @@
 #include "platform/runtime/Exceptions.h"
 #include "platform/runtime/Files.h"
 #include "platform/runtime/FloatMath.h"
+#include "platform/runtime/MemoryBudget.h"
 #include "platform/runtime/Streams.h"
 #include "tests/MessageOf.h"
 
@@ -39,6 +40,27 @@ TEST(StrToInt, AcceptsBlanksSignsAndHexPatternsAndRefusesEverythingElseWithTheTe
                             "-2147483649", "$100000000", "x1FFFFFFFF", "1.5", "$-1", "$ 1"})
         EXPECT_EQ(MessageOf<EConvertError>([&] { StrToInt(bad); }),
                   std::string("'") + bad + "' is not a valid integer value");
+}
+
+TEST(MemoryBudget, ChargesAddUpMoveAndGoBackAndWhatWouldPassIsRefusedUncharged) {
+    const uint64_t before = PictureMemoryInUse();
+    TPictureMemoryBudgetScope budget(before + 1000);
+    {
+        TMemoryCharge a(600);
+        EXPECT_EQ(PictureMemoryInUse(), before + 600);
+        EXPECT_EQ(MessageOf<EOutOfMemory>([] { TMemoryCharge b(401); }), "Out of memory");
+        EXPECT_EQ(MessageOf<EOutOfMemory>([] { CheckPictureAllocation(401); }), "Out of memory");
+        EXPECT_NO_THROW(CheckPictureAllocation(400));
+        EXPECT_EQ(TMemoryCharge::TryCharge(401).Bytes(), 0u);
+        const TMemoryCharge c = TMemoryCharge::TryCharge(400);
+        EXPECT_EQ(c.Bytes(), 400u);
+        const TMemoryCharge moved = std::move(a);  // moved, not doubled
+        EXPECT_EQ(PictureMemoryInUse(), before + 1000);
+    }
+    EXPECT_EQ(PictureMemoryInUse(), before);
+    // One picture never passes 1 GiB, whatever the budget.
+    TPictureMemoryBudgetScope larger(uint64_t{4} << 30);
+    EXPECT_THROW(CheckPictureAllocation(kMaxPictureBytes + 1), EOutOfMemory);
 }
 
 TEST(FloatMath, RoundsHalvesToEvenAndReportsDivisionFaults) {
