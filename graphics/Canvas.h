@@ -142,8 +142,21 @@ public:
     int LockCount() const { return lockCount_; }
 
     // Marks a change made behind the canvas's back (for example by a masked
-    // transfer onto Handle()).
+    // transfer onto Handle(), or straight on PixelRows()).
     void Changed() { AfterModify(); }
+    // Marks the start of such a change: copy on write, the changing hook.
+    void Changing() { BeforeModify(); }
+    // The rows of a surface of 24 or 32 bits for a change made straight on them,
+    // bracketed by Changing() and Changed(); false (no rows) on other surfaces. Makes
+    // sure of the context as WritePixel does, so it refuses what WritePixel refuses.
+    bool PixelRows(gdi::PixelWindow& rows) {
+        RequireState(csHandle | csPen);
+        if (!DirectPixels()) return false;
+        rows = pixels_;
+        return true;
+    }
+    // Whether a caller hooked itself into changes of this surface.
+    bool Hooked() const { return OnBeforeModify || OnAfterModify; }
 
 protected:
     virtual void AfterModify() {

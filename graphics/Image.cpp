@@ -53,7 +53,7 @@ void TControlCanvas::FreeContext() {
 
 TImage::TImage(std::string name) : TControl(std::move(name)) {
     picture_ = std::make_unique<TPicture>();
-    picture_->OnModified = [this](TPicture*) { PictureModified(); };
+    picture_->OnModified = PictureChanged{this};
     picture_->OnProgress = [this](TObject* sender, TProgressStage stage, uint8_t percent,
                                   bool redraw, const gdi::RECT& r, const std::string& msg) {
         PictureProgress(sender, stage, percent, redraw, r, msg);
@@ -83,6 +83,14 @@ TCanvas& TImage::Surface() {
     if (!graphic->ClassType().InheritsFrom(TBitmap::ClassInfo()))
         throw EInvalidOperation(msg::kNoBitmapInImage);
     return static_cast<TBitmap*>(graphic)->Surface();
+}
+
+bool TImage::ChangesUnobserved() {
+    auto* bitmap = dynamic_cast<TBitmap*>(picture_->Graphic());
+    if (!bitmap || bitmap->Surface().Hooked() || !picture_->HearsGraphicAlone()) return false;
+    if (!picture_->OnModified) return true;
+    const auto* own = picture_->OnModified.target<PictureChanged>();
+    return own && own->view == this;
 }
 
 gdi::RECT TImage::DisplayRect() const {
