@@ -69,8 +69,7 @@ namespace walk {
 // Where logical (0, 0) would be stored.
 template <class Format>
 uint8_t* Origin(const gdi::PixelWindow& rows) {
-    return rows.top + rows.step * (rows.corner.y + rows.origin.y) +
-           Format::kBytes * (rows.corner.x + rows.origin.x);
+    return rows.corner - rows.step * rows.origin.y - Format::kBytes * rows.origin.x;
 }
 
 }  // namespace walk

@@ -140,6 +140,8 @@ void TBitmap::InstallImage(std::shared_ptr<TBitmapImage> image) {
     FreeContext();
     std::lock_guard lock(BitmapImageLock());
     image_ = std::move(image);
+    prepared_ = nullptr;
+    NextNoticeEpoch();
 }
 
 void TBitmap::PrepareChange() {
@@ -159,6 +161,7 @@ void TBitmap::PrepareChange() {
     image_->description.dsBmih.biClrUsed = 0;
     image_->description.dsBmih.biClrImportant = 0;
     image_->keptFileBytes.reset();
+    prepared_ = image_.get();
 }
 
 void TBitmap::HandleNeeded() {
@@ -469,6 +472,8 @@ void TBitmap::MaskNeeded() {
     }
     image_->maskHandle = mask;
     maskValid_ = true;
+    // The next change of pixels outdates it again.
+    NextNoticeEpoch();
 }
 
 gdi::HBITMAP TBitmap::MaskHandle() {
@@ -536,6 +541,7 @@ void TBitmap::Assign(const TPersistent* source) {
         FreeContext();
         std::lock_guard lock(BitmapImageLock());
         image_ = other->image_;
+        prepared_ = nullptr;
     }
     transparentColor_ = other->transparentColor_;
     transparentMode_ = other->transparentMode_;

@@ -11,6 +11,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/runtime/Object.h"
 #include "platform/runtime/Streams.h"
+#include "platform/ui/NoticeEpoch.h"
 
 namespace vardel {
 
@@ -67,16 +68,25 @@ public:
     virtual void SaveClipboard(uint16_t& format, std::vector<uint8_t>& data, gdi::HPALETTE& palette) = 0;
 
     bool Modified() const { return modified_; }
-    void SetModified(bool value) { modified_ = value; }
+    void SetModified(bool value) {
+        modified_ = value;
+        if (!value) NextNoticeEpoch();
+    }
     bool PaletteDirty() const { return paletteDirty_; }
     void SetPaletteDirty(bool value) { paletteDirty_ = value; }
     // True while the graphic announces a change of its pixels only (drawing on its
     // surface): size, transparency and palette are as before, so subscribers may
     // skip what depends on them alone.
     bool PixelsOnlyChange() const { return pixelsOnly_; }
+    // Told by the subscriber at the end of the change chain (a view) while it hears of
+    // changed pixels, when everything such a notice does is done and nobody else hears
+    // it on the way: until the notice epoch moves on, further changes of pixels need not
+    // travel the chain.
+    void KeepPixelNotice() { pixelNotice_ = NoticeEpoch(); }
+    bool PixelNoticeKept() const { return pixelNotice_ == NoticeEpoch() && modified_; }
 
     // The subscriber told of every change (a picture subscribes to its graphic).
-    std::function<void(TGraphic* sender)> OnModified;
+    TChangeSubscriber<void(TGraphic* sender)> OnModified;
     TProgressEvent OnProgress;
 
     void Progress(TObject* sender, TProgressStage stage, uint8_t percentDone, bool redrawNow,
@@ -85,12 +95,12 @@ public:
 protected:
     // NotifyChanged for a change of pixels only.
     void NotifyPixelsChanged(TObject* sender) {
-        pixelsOnly_ = true;
-        struct Reset {
-            bool& flag;
-            ~Reset() { flag = false; }
-        } reset{pixelsOnly_};
-        NotifyChanged(sender);
+        // Every pixel written passes here: a notice kept in effect stays inline.
+        if (pixelNotice_ == NoticeEpoch()) {
+            modified_ = true;
+            return;
+        }
+        TellPixelsChanged(sender);
     }
     // Sets the flag without a change notification (for assignments that notify once).
     void SetTransparentFlag(bool value) { transparent_ = value; }
@@ -98,10 +108,13 @@ protected:
     virtual std::vector<uint8_t> ContentBytes();
 
 private:
+    void TellPixelsChanged(TObject* sender);
+
     bool transparent_ = false;
     bool modified_ = false;
     bool paletteDirty_ = false;
     bool pixelsOnly_ = false;
+    uint64_t pixelNotice_ = 0;  // the epoch that KeepPixelNotice saw; 0 for none
 };
 
 // Declares the class object of a graphic kind inside its class.

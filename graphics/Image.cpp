@@ -85,12 +85,16 @@ TCanvas& TImage::Surface() {
     return static_cast<TBitmap*>(graphic)->Surface();
 }
 
-bool TImage::ChangesUnobserved() {
-    auto* bitmap = dynamic_cast<TBitmap*>(picture_->Graphic());
-    if (!bitmap || bitmap->Surface().Hooked() || !picture_->HearsGraphicAlone()) return false;
+bool TImage::HearsPictureAlone() const {
+    if (!picture_->HearsGraphicAlone()) return false;
     if (!picture_->OnModified) return true;
     const auto* own = picture_->OnModified.target<PictureChanged>();
     return own && own->view == this;
+}
+
+bool TImage::ChangesUnobserved() {
+    auto* bitmap = dynamic_cast<TBitmap*>(picture_->Graphic());
+    return bitmap && !bitmap->Surface().Hooked() && HearsPictureAlone();
 }
 
 gdi::RECT TImage::DisplayRect() const {
@@ -166,7 +170,11 @@ void TImage::PictureModified() {
     TGraphic* graphic = picture_->Graphic();
     if (graphic && graphic == seenGraphic_ && graphic->PixelsOnlyChange()) {
         if (AutoSizePending()) SetBounds(Left(), Top(), seenWidth_, seenHeight_);
-        if (!drawing_) Invalidate();
+        if (drawing_) return;
+        Invalidate();
+        // The repaint is requested and the size is right: the next changes of pixels
+        // would do nothing more until the notice epoch moves on.
+        if (!AutoSizePending() && HearsPictureAlone()) graphic->KeepPixelNotice();
         return;
     }
     RereadPicture(graphic);

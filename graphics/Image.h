@@ -84,6 +84,9 @@ class TImage : public TControl {
     void PictureModified();
 
   private:
+    // Whether the held graphic's changes reach the view through the picture's and the
+    // view's own subscriptions only (or reach nobody).
+    bool HearsPictureAlone() const;
     // The view's subscription to its picture, told apart from anyone else's.
     struct PictureChanged {
         TImage* view;

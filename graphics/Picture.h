@@ -81,7 +81,7 @@ public:
     // subscriber is the picture's own subscription, or there is none.
     bool HearsGraphicAlone() const;
 
-    std::function<void(TPicture* sender)> OnModified;
+    TChangeSubscriber<void(TPicture* sender)> OnModified;
     TProgressEvent OnProgress;
 
     static void RegisterFormat(std::string_view extension, std::string_view description, const TGraphicClass& kind);
