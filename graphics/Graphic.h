@@ -80,10 +80,9 @@ public:
     bool PixelsOnlyChange() const { return pixelsOnly_; }
     // Told by the subscriber at the end of the change chain (a view) while it hears of
     // changed pixels, when everything such a notice does is done and nobody else hears
-    // it on the way: until the notice epoch moves on, further changes of pixels need not
-    // travel the chain.
+    // it on the way: until the notice epoch moves on (marking the graphic unmodified
+    // moves it), further changes of pixels need not travel the chain.
     void KeepPixelNotice() { pixelNotice_ = NoticeEpoch(); }
-    bool PixelNoticeKept() const { return pixelNotice_ == NoticeEpoch() && modified_; }
 
     // The subscriber told of every change (a picture subscribes to its graphic).
     TChangeSubscriber<void(TGraphic* sender)> OnModified;
@@ -93,14 +92,11 @@ public:
                   const gdi::RECT& r, const std::string& msg);
 
 protected:
+    bool PixelNoticeKept() const { return pixelNotice_ == NoticeEpoch(); }
     // NotifyChanged for a change of pixels only.
     void NotifyPixelsChanged(TObject* sender) {
         // Every pixel written passes here: a notice kept in effect stays inline.
-        if (pixelNotice_ == NoticeEpoch()) {
-            modified_ = true;
-            return;
-        }
-        TellPixelsChanged(sender);
+        if (!PixelNoticeKept()) TellPixelsChanged(sender);
     }
     // Sets the flag without a change notification (for assignments that notify once).
     void SetTransparentFlag(bool value) { transparent_ = value; }
