@@ -43,8 +43,10 @@ struct TWalkArea {
     bool Empty() const { return right <= left || bottom <= top; }
 };
 
-// Rows of blue, green, red bytes, 3 or 4 to a pixel; a write leaves a fourth byte as
-// it was.
+namespace walk {
+
+// The format of rows of blue, green, red bytes, 3 or 4 to a pixel; a write leaves a
+// fourth byte as it was.
 template <int Bytes>
 struct TBgrPixels {
     static constexpr int kBytes = Bytes;
@@ -64,15 +66,11 @@ struct TSurfaceReader {
     TColor operator()(int x, int y) const { return surface.ReadPixel(x, y); }
 };
 
-namespace walk {
-
 // Where logical (0, 0) would be stored.
 template <class Format>
 uint8_t* Origin(const gdi::PixelWindow& rows) {
     return rows.corner - rows.step * rows.origin.y - Format::kBytes * rows.origin.x;
 }
-
-}  // namespace walk
 
 // Rows read straight. `Inside` readers are used only where every position read lies
 // on the rows; the others answer 0xFFFFFFFF outside them, as ReadPixel does. They hold
@@ -80,7 +78,7 @@ uint8_t* Origin(const gdi::PixelWindow& rows) {
 template <class Format, bool Inside>
 struct TRowReader {
     gdi::PixelWindow rows;
-    const uint8_t* origin = walk::Origin<Format>(rows);
+    const uint8_t* origin = Origin<Format>(rows);
     TColor operator()(int x, int y) const {
         if constexpr (Inside) {
             return Format::Read(origin + rows.step * y + Format::kBytes * x);
@@ -90,8 +88,6 @@ struct TRowReader {
         }
     }
 };
-
-namespace walk {
 
 // The positions of `rows` in logical coordinates.
 inline TWalkArea Extent(const gdi::PixelWindow& rows) {
@@ -130,6 +126,7 @@ void Rows(const gdi::PixelWindow& source, const gdi::PixelWindow& target, TWalkA
     }
 }
 
+// Runs `run` with the format of the rows (24 or 32 bits).
 template <class Run>
 void WithLayout(const gdi::PixelWindow& rows, Run run) {
     if (rows.bytesPerPixel == 3) {
@@ -168,7 +165,7 @@ bool WalkSurfaces(TCanvas& source, TCanvas& target, TWalkArea area, int reach, b
         }
         // The copy has no rows to walk straight: pixel by pixel, each write told.
     }
-    const TSurfaceReader read{source};
+    const walk::TSurfaceReader read{source};
     for (int y = area.top; y < area.bottom; ++y)
         for (int x = area.left; x < area.right; ++x) target.WritePixel(x, y, step(read, x, y));
     return false;
