@@ -13,11 +13,14 @@ TForm1::TForm1() : TForm("Form1") {
     SetBounds(290, 173, 729, 394);
 
     OpenDialog1 = std::make_unique<TOpenDialog>("OpenDialog1");
+    OpenDialog1->SetTitle("Abrir imagen");
     OpenDialog1->SetDefaultExt("bmp");
     OpenDialog1->SetFilter("Mapa de bits (*.bmp)|*.bmp|jpeg (*.jpg)|*.jpg");
     OpenDialog1->SetFilterIndex(1);
     SaveDialog1 = std::make_unique<TSaveDialog>("SaveDialog1");
+    SaveDialog1->SetTitle("Guardar imagen");
     OpenDialog2 = std::make_unique<TOpenDialog>("OpenDialog2");
+    OpenDialog2->SetTitle("Abrir imagen para filtrar");
 
     Image1 = std::make_unique<TImage>("Image1");
     Image1->SetParent(this);

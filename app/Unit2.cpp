@@ -23,6 +23,8 @@ TForm2::TForm2() : TForm("Form2") {
     Button1 = std::make_unique<TButton>(*this, "Button1");
     Button1->SetBounds(120, 112, 75, 25);
     Button1->SetCaption("Aceptar");
+    // Enter confirms wherever the focus is, as a click on "Aceptar" does.
+    Button1->SetDefault(true);
     Button1->SetTabOrder(1);
     Button1->OnClick = [this](TObject* sender) { Button1Click(sender); };
 }

@@ -44,6 +44,8 @@ TParContraste::TParContraste() : TForm("ParContraste") {
     Button1 = std::make_unique<TButton>(*this, "Button1");
     Button1->SetBounds(184, 344, 185, 65);
     Button1->SetCaption("Aceptar");
+    // Enter confirms wherever the focus is, as a click on "Aceptar" does.
+    Button1->SetDefault(true);
     Button1->SetTabOrder(3);
     Button1->OnClick = [this](TObject* sender) { Button1Click(sender); };
 }

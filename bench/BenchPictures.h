@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "graphics/Bitmap.h"
 
@@ -22,6 +23,24 @@ inline void MakeVariedPicture(TBitmap& bitmap, int width, int height,
             row[bytes * x + 2] = static_cast<uint8_t>(x + y * 3);
         }
     }
+}
+
+// A photograph-like picture as red, green and blue bytes, rows from the top: smooth
+// gradients with some grain, so that compressors meet what they usually meet.
+inline std::vector<uint8_t> MakePhotoLikeRgb(int width, int height) {
+    std::vector<uint8_t> rgb(size_t(width) * size_t(height) * 3);
+    uint32_t grain = 1;
+    size_t i = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            grain = grain * 1664525u + 1013904223u;
+            const int n = static_cast<int>(grain >> 28) - 8;
+            rgb[i++] = static_cast<uint8_t>((x * 255 / width + n) & 0xFF);
+            rgb[i++] = static_cast<uint8_t>((y * 255 / height - n) & 0xFF);
+            rgb[i++] = static_cast<uint8_t>(((x + y) / 27 + n) & 0xFF);
+        }
+    }
+    return rgb;
 }
 
 }  // namespace vardel::bench

@@ -9,6 +9,7 @@
 #include <benchmark/benchmark.h>
 #include <jpeglib.h>
 
+#include "bench/BenchPictures.h"
 #include "formats/jpeg/Jpeg.h"
 #include "platform/runtime/Streams.h"
 
@@ -18,25 +19,8 @@ namespace {
 
 constexpr int kWidth = 4000, kHeight = 3000;
 
-// A photograph-like picture: smooth gradients with some grain.
-std::vector<uint8_t> MakeRgbPicture() {
-    std::vector<uint8_t> rgb(size_t{kWidth} * kHeight * 3);
-    uint32_t grain = 1;
-    size_t i = 0;
-    for (int y = 0; y < kHeight; ++y) {
-        for (int x = 0; x < kWidth; ++x) {
-            grain = grain * 1664525u + 1013904223u;
-            const int n = static_cast<int>(grain >> 28) - 8;
-            rgb[i++] = static_cast<uint8_t>((x * 255 / kWidth + n) & 0xFF);
-            rgb[i++] = static_cast<uint8_t>((y * 255 / kHeight - n) & 0xFF);
-            rgb[i++] = static_cast<uint8_t>(((x + y) / 27 + n) & 0xFF);
-        }
-    }
-    return rgb;
-}
-
 std::vector<uint8_t> Encode(bool progressive) {
-    static const std::vector<uint8_t> rgb = MakeRgbPicture();
+    static const std::vector<uint8_t> rgb = bench::MakePhotoLikeRgb(kWidth, kHeight);
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);

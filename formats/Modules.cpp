@@ -2,6 +2,7 @@
 
 #include "formats/gif/GifModule.h"
 #include "formats/jpeg/Jpeg.h"
+#include "formats/png/PngImage.h"
 #include "graphics/Picture.h"
 
 namespace vardel {
@@ -11,9 +12,11 @@ void StartPictureModules() {
     TFileFormatsList::Instance();
     StartGifModule();
     StartJpegModule();
+    StartPngModule();
 }
 
 void StopPictureModules() {
+    StopPngModule();
     StopJpegModule();
     StopGifModule();
 }

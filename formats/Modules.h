@@ -1,6 +1,7 @@
 // Module start-up and shutdown of the picture kinds, in their fixed order: the
 // registry's own rows on first use, then the GIF reader's row, then the JPEG
-// reader's two rows. Shutdown removes them again in the reverse order.
+// reader's two rows, then the PNG picture's row. Shutdown removes them again in the
+// reverse order.
 #pragma once
 
 namespace vardel {

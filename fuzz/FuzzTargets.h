@@ -11,6 +11,8 @@ namespace vardel::fuzz {
 void FuzzBmp(const uint8_t* data, size_t size);
 void FuzzIcon(const uint8_t* data, size_t size);
 void FuzzMetafile(const uint8_t* data, size_t size);
+// Playback of Windows and enhanced metafiles onto true-colour and palette surfaces.
+void FuzzMetafilePlay(const uint8_t* data, size_t size);
 void FuzzJpeg(const uint8_t* data, size_t size);
 // The TIFF reader opens files by name: the bytes go through a temporary file.
 void FuzzTiff(const uint8_t* data, size_t size);
@@ -19,5 +21,8 @@ void FuzzTiff(const uint8_t* data, size_t size);
 // and loaded again, which must keep every frame's indices.
 void FuzzGif(const uint8_t* data, size_t size);
 void FuzzGifRoundTrip(const uint8_t* data, size_t size);
+// PNG pictures: loaded, drawn, edited and saved; what was saved must load again with
+// the same pixels.
+void FuzzPng(const uint8_t* data, size_t size);
 
 }  // namespace vardel::fuzz

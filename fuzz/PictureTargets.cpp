@@ -12,7 +12,9 @@ namespace {
 // them several times over only measures memory; past this they are loaded and drawn.
 constexpr int64_t kExerciseLimit = int64_t{16} << 20;
 
-bool Large(const TGraphic& graphic) { return int64_t{graphic.Width()} * graphic.Height() > kExerciseLimit; }
+bool Large(const TGraphic& graphic) {
+    return int64_t{graphic.Width()} * graphic.Height() > kExerciseLimit;
+}
 
 // Loads, draws and saves a graphic the way the workbench would.
 void Exercise(TGraphic& graphic, const uint8_t* data, size_t size) {

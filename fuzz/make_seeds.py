@@ -53,3 +53,64 @@ struct.pack_into("<II", emf, 0, 1, 88)
 struct.pack_into("<iiii", emf, 24, 0, 0, 2000, 1000)
 struct.pack_into("<III", emf, 40, 0x464D4520, 0x10000, 120)
 write("metafile", "frame.emf", bytes(emf))
+
+
+# Playback seeds: one Windows and one enhanced metafile with a record of most families.
+def wrec(function, *words, tail=b""):
+    body = b"".join(struct.pack("<h", w) for w in words) + tail
+    if len(body) % 2:
+        body += b"\0"
+    return struct.pack("<IH", 3 + len(body) // 2, function) + body
+
+
+def colorref(r, g, b):
+    return struct.pack("<I", r | g << 8 | b << 16)
+
+
+dib = struct.pack("<IiiHHIIiiII", 40, 2, 2, 1, 24, 0, 16, 0, 0, 0, 0) + bytes(range(16))
+records = [
+    wrec(0x020C, 100, 100), wrec(0x020B, 0, 0), wrec(0x0103, 8),
+    wrec(0x02FC, 0, tail=colorref(255, 0, 0) + b"\0\0"),      # solid brush, slot 0
+    wrec(0x02FA, 2, 3, 0, tail=colorref(0, 0, 255)),          # pen 3 wide, slot 1
+    wrec(0x02FC, 2, tail=colorref(0, 128, 0) + struct.pack("<h", 5)),  # hatch, slot 2
+    wrec(0x012D, 0), wrec(0x012D, 1),
+    wrec(0x0324, 3, 10, 10, 90, 20, 50, 80),                 # polygon
+    wrec(0x0418, 60, 60, 20, 20), wrec(0x012D, 2), wrec(0x041B, 90, 90, 50, 50),
+    wrec(0x081A, 50, 0, 0, 50, 95, 95, 5, 5),                 # pie
+    wrec(0x0214, 5, 5), wrec(0x0213, 95, 40),
+    wrec(0x02FB, -12, 0, 0, 0, 400, tail=bytes(8) + b"Arial\0"),  # font, slot 3
+    wrec(0x012D, 3), wrec(0x0521, 2, tail=b"Hi" + struct.pack("<hh", 40, 10)),
+    wrec(0x0940, 0x20, 0xCC, 0, 0, 2, 2, 70, 70, tail=dib),   # DIB block transfer
+    wrec(0x0416, 80, 80, 10, 10), wrec(0x0538, 2, 3, 3, 0, 0, 50, 0, 0, 50, 60, 60, 90, 60, 60, 90),
+    wrec(0x0000),
+]
+body = b"".join(records)
+wmf = struct.pack("<HHHIHIH", 1, 9, 0x300, 9 + len(body) // 2, 4, 40, 0) + body
+write("metafile-play", "families.wmf", wmf)
+
+
+def erec(kind, *ints, tail=b""):
+    body = b"".join(struct.pack("<i", v) for v in ints) + tail
+    return struct.pack("<II", kind, 8 + len(body)) + body
+
+
+records = [
+    erec(39, 1, 0, 0x0000FF, 0),                   # brush
+    erec(38, 2, 0, 4, 0, 0xFF0000),                 # pen 4 wide
+    erec(37, 1), erec(37, 2),
+    erec(42, 10, 10, 90, 60), erec(43, 20, 20, 80, 80), erec(44, 5, 5, 60, 60, 20, 20),
+    erec(47, 30, 30, 90, 90, 90, 60, 60, 30),
+    erec(59), erec(27, 10, 80), erec(88, 0, 0, 0, 0, 3, tail=struct.pack("<6h", 40, 40, 60, 100, 90, 80)),
+    erec(61), erec(60), erec(63, 0, 0, 0, 0),
+    erec(35, tail=struct.pack("<6f", 0.8, 0.6, -0.6, 0.8, 20, 0)), erec(43, 0, 0, 30, 10),
+    erec(36, tail=struct.pack("<6fi", 1, 0, 0, 1, 0, 0, 1)),
+    erec(30, 0, 0, 70, 70), erec(91, 0, 0, 0, 0, 2, 6, 3, 3, tail=struct.pack("<12h", 0, 0, 40, 0, 0, 40, 30, 30, 60, 30, 30, 60)),
+    erec(84, 0, 0, 0, 0, 1, 0, 0, 10, 20, 2, 76, 0, 0, 0, 0, 0, 0, tail="OK".encode("utf-16-le")),
+]
+body = b"".join(records) + erec(14, 0, 16, 20)
+header = bytearray(88)
+struct.pack_into("<II", header, 0, 1, 88)
+struct.pack_into("<iiiiiiii", header, 8, 0, 0, 100, 100, 0, 0, 2646, 2646)
+struct.pack_into("<IIIIHH", header, 40, 0x464D4520, 0x10000, 88 + len(body), len(records) + 2, 4, 0)
+struct.pack_into("<iiii", header, 72, 1024, 768, 270, 203)
+write("metafile-play", "families.emf", bytes(header) + body)

@@ -207,7 +207,8 @@ void TBitmap::PaletteNeeded() {
 }
 
 void TBitmap::CopyImage(const gdi::BITMAPINFOHEADER& header, const gdi::HPALETTE& palette,
-                        const std::vector<gdi::RGBQUAD>* colors, bool monochrome) {
+                        const std::vector<gdi::RGBQUAD>* colors, bool monochrome,
+                        const std::array<uint32_t, 3>* masks) {
     auto fresh = std::make_shared<TBitmapImage>();
     fresh->coreHeaderOrigin = image_->coreHeaderOrigin;
     fresh->palette = palette;
@@ -249,7 +250,7 @@ void TBitmap::CopyImage(const gdi::BITMAPINFOHEADER& header, const gdi::HPALETTE
             info.bmiHeader.biClrUsed = static_cast<uint32_t>(info.bmiColors.size());
         }
         if (info.bmiHeader.biCompression == gdi::BI_BITFIELDS) {
-            info.bmiMasks = image_->description.dsBitfields;
+            info.bmiMasks = masks ? *masks : image_->description.dsBitfields;
             if (info.bmiMasks == std::array<uint32_t, 3>{} ||
                 image_->description.dsBmih.biBitCount != bits)
                 info.bmiMasks = bits == 16 ? std::array<uint32_t, 3>{0xF800, 0x07E0, 0x001F}
@@ -413,7 +414,10 @@ void TBitmap::SetPixelLayout(TPixelLayout layout) {
         palette = gdi::CreateHalftonePalette(screen);
         gdi::ReleaseDC(screen);
     }
-    CopyImage(header, palette, nullptr, false);
+    // 16 bits is always the 5-6-5 layout, whatever masks a 16-bit image had before.
+    static constexpr std::array<uint32_t, 3> k565 = {0xF800, 0x07E0, 0x001F};
+    CopyImage(header, palette, nullptr, false,
+              layout == TPixelLayout::Format16Bit ? &k565 : nullptr);
     if (layout == TPixelLayout::Format8Bit) image_->halftonePalette = true;
     noPaletteAvailable_ = false;
     Changed();

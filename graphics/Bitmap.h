@@ -2,6 +2,7 @@
 // them changes, its drawing surface, pixel layouts and BMP reading and writing.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -152,8 +153,11 @@ private:
     void MaskNeeded();
     void InstallImage(std::shared_ptr<TBitmapImage> image);
     void SetImageSize(int width, int height);
+    // A new image of `header`'s format holding the current content. Bit-field masks
+    // come from `masks` when given, else from the current image of the same depth.
     void CopyImage(const gdi::BITMAPINFOHEADER& header, const gdi::HPALETTE& palette,
-                   const std::vector<gdi::RGBQUAD>* colors, bool monochrome);
+                   const std::vector<gdi::RGBQUAD>* colors, bool monochrome,
+                   const std::array<uint32_t, 3>* masks = nullptr);
     void ReloadKeptBytes();
     void ReadStream(TStream& stream, int64_t length);
     void WriteStream(TStream& stream);

@@ -52,6 +52,7 @@ void TGraphic::LoadFile(std::string_view fileName) {
 void TGraphic::SaveFile(std::string_view fileName) {
     TFileStream stream(fileName, FileMode::Create);
     SaveStream(stream);
+    stream.Flush();
 }
 
 void TGraphic::Progress(TObject* sender, TProgressStage stage, uint8_t percentDone, bool redrawNow,

@@ -99,7 +99,7 @@ void TIcon::SetHeight(int value) {
 }
 
 void TIcon::Render(TCanvas& canvas, const gdi::RECT& rect) {
-    // Images stored as PNG have no platform icon and draw nothing.
+    // A damaged image has no platform icon and draws nothing.
     if (gdi::HICON icon = Handle())
         gdi::DrawIconEx(canvas.DrawingContext(), rect.left, rect.top, icon, rect.Width(),
                         rect.Height());

@@ -1,5 +1,5 @@
 // Icon files: the whole file is kept; the image that best fits the system's icon
-// size is drawn when it is BMP-coded.
+// size is drawn, whether it is stored BMP-coded or PNG-coded.
 #pragma once
 
 #include <optional>
@@ -27,7 +27,7 @@ public:
     void SaveClipboard(uint16_t& format, std::vector<uint8_t>& data, gdi::HPALETTE& palette) override;
 
     // The platform icon, made from the kept file on first need (none when the best
-    // image is not BMP-coded).
+    // image is damaged).
     gdi::HICON Handle();
 
 private:

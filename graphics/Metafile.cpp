@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "graphics/Canvas.h"
 #include "platform/runtime/ByteOrder.h"
 #include "platform/runtime/Exceptions.h"
 #include "platform/runtime/Files.h"
@@ -35,17 +36,22 @@ void TMetafile::LoadStream(TStream& stream) {
             if (total > remaining) throw EReadError(msg::kStreamRead);
             bytes.resize(total);
             stream.ReadBuffer(bytes.data() + kEnhancedHeader, total - kEnhancedHeader);
+            // The frame rectangle, in 0.01 mm; a frame whose sides do not fit in 32
+            // bits describes no picture that could ever be drawn.
+            const int64_t width = int64_t{static_cast<int32_t>(LoadLe32(head + 32))} -
+                                  static_cast<int32_t>(LoadLe32(head + 24));
+            const int64_t height = int64_t{static_cast<int32_t>(LoadLe32(head + 36))} -
+                                   static_cast<int32_t>(LoadLe32(head + 28));
+            if (width < INT32_MIN || width > INT32_MAX || height < INT32_MIN || height > INT32_MAX)
+                throw EInvalidGraphic(msg::kMetafileInvalid);
             gdi::HENHMETAFILE handle = gdi::SetEnhMetaFileBits(bytes.data(), bytes.size());
             if (!handle) throw EInvalidGraphic(msg::kMetafileInvalid);
-            // The frame rectangle, in 0.01 mm.
-            mmWidth_ = static_cast<int32_t>(LoadLe32(head + 32)) -
-                       static_cast<int32_t>(LoadLe32(head + 24));
-            mmHeight_ = static_cast<int32_t>(LoadLe32(head + 36)) -
-                        static_cast<int32_t>(LoadLe32(head + 28));
+            mmWidth_ = static_cast<int32_t>(width);
+            mmHeight_ = static_cast<int32_t>(height);
             handle_ = handle;
             enhanced_ = true;
             inch_ = 0;
-            placeableBox_ = {};
+            placeableBox_ = frame_ = {};
             NotifyChanged(this);
             return;
         }
@@ -72,6 +78,7 @@ void TMetafile::LoadStream(TStream& stream) {
     mmWidth_ = RoundDiv(int64_t{right - left} * kHundredthsPerInch, inch);
     mmHeight_ = RoundDiv(int64_t{bottom - top} * kHundredthsPerInch, inch);
     placeableBox_ = {left, top, right, bottom};
+    frame_ = placeableBox_;
     inch_ = inch;
     handle_ = handle;
     enhanced_ = false;
@@ -116,6 +123,7 @@ void TMetafile::SaveFile(std::string_view fileName) {
     for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     TFileStream stream(fileName, FileMode::Create);
     WriteForm(stream, extension == "wmf" ? false : enhanced_);
+    stream.Flush();
 }
 
 int TMetafile::Width() const {
@@ -141,8 +149,18 @@ void TMetafile::SetHeight(int value) {
     NotifyChanged(this);
 }
 
-// Metafiles are kept and written, not played back: drawing one leaves the surface as it was.
-void TMetafile::Render(TCanvas&, const gdi::RECT&) {}
+void TMetafile::Render(TCanvas& canvas, const gdi::RECT& rect) {
+    if (!handle_) return;
+    const gdi::HDC dc = canvas.DrawingContext();
+    if (gdi::IsWinMetaFile(handle_)) {
+        // Without a placeable box of its own, the picture's records set their window.
+        const gdi::RECT frame =
+            frame_.Width() || frame_.Height() ? frame_ : gdi::RECT{0, 0, Width(), Height()};
+        gdi::PlayWinMetaFile(dc, handle_, frame, rect);
+    } else {
+        gdi::PlayEnhMetaFile(dc, handle_, rect);
+    }
+}
 
 void TMetafile::Assign(const TPersistent* source) {
     if (const auto* other = dynamic_cast<const TMetafile*>(source)) {
@@ -152,6 +170,7 @@ void TMetafile::Assign(const TPersistent* source) {
         mmHeight_ = other->mmHeight_;
         inch_ = other->inch_;
         placeableBox_ = other->placeableBox_;
+        frame_ = other->frame_;
         NotifyChanged(this);
         return;
     }

@@ -36,7 +36,8 @@ TFileFormatsList& TFileFormatsList::Instance() {
     return list;
 }
 
-void TFileFormatsList::Add(std::string_view extension, std::string_view description, const TGraphicClass& kind) {
+void TFileFormatsList::Add(std::string_view extension, std::string_view description,
+                           const TGraphicClass& kind) {
     rows_.push_back({LowerCase(extension), std::string(description), &kind, 0});
 }
 
@@ -51,7 +52,9 @@ const TGraphicClass* TFileFormatsList::FindByExtension(std::string_view extensio
     return nullptr;
 }
 
-std::vector<TFileFormat> TFileFormatsList::Rows() const { return rows_; }
+std::vector<TFileFormat> TFileFormatsList::Rows() const {
+    return rows_;
+}
 
 TClipboardFormats::TClipboardFormats() {
     Add(3, TMetafile::ClassInfo());   // metafile picture
@@ -64,7 +67,9 @@ TClipboardFormats& TClipboardFormats::Instance() {
     return formats;
 }
 
-void TClipboardFormats::Add(uint16_t format, const TGraphicClass& kind) { rows_.emplace_back(format, &kind); }
+void TClipboardFormats::Add(uint16_t format, const TGraphicClass& kind) {
+    rows_.emplace_back(format, &kind);
+}
 
 void TClipboardFormats::Remove(const TGraphicClass& kind) {
     std::erase_if(rows_, [&](const auto& row) { return row.second->InheritsFrom(kind); });
@@ -76,7 +81,9 @@ const TGraphicClass* TClipboardFormats::FindFormat(uint16_t format) const {
     return nullptr;
 }
 
-std::vector<std::pair<uint16_t, const TGraphicClass*>> TClipboardFormats::Rows() const { return rows_; }
+std::vector<std::pair<uint16_t, const TGraphicClass*>> TClipboardFormats::Rows() const {
+    return rows_;
+}
 
 uint16_t RegisterClipboardFormat(std::string_view name) {
     static std::mutex mutex;
@@ -90,7 +97,9 @@ uint16_t RegisterClipboardFormat(std::string_view name) {
 // ---------------------------------------------------------------------------
 // Picture
 
-TPicture::TPicture() { TFileFormatsList::Instance(); }
+TPicture::TPicture() {
+    TFileFormatsList::Instance();
+}
 
 TPicture::~TPicture() = default;
 
@@ -114,8 +123,8 @@ void TPicture::LoadFile(std::string_view fileName) {
     std::unique_ptr<TGraphic> graphic = kind->create();
     // Readers report progress to the view while decoding; changes made while loading
     // are not passed on (the subscription comes after the load).
-    graphic->OnProgress = [this](TObject* sender, TProgressStage stage, uint8_t percent, bool redraw,
-                                 const gdi::RECT& r, const std::string& msg) {
+    graphic->OnProgress = [this](TObject* sender, TProgressStage stage, uint8_t percent,
+                                 bool redraw, const gdi::RECT& r, const std::string& msg) {
         if (OnProgress) OnProgress(sender, stage, percent, redraw, r, msg);
     };
     graphic->LoadFile(fileName);
@@ -147,7 +156,14 @@ void TPicture::AssignGraphic(const TGraphic* graphic) {
     std::unique_ptr<TGraphic> copy = graphic->ClassType().create();
     copy->Assign(graphic);
     Hold(std::move(copy));
-    Changed();
+    try {
+        Changed();
+    } catch (...) {
+        // A refused notification leaves no half-announced copy behind: it is freed and
+        // the picture is empty (what it held before is already gone).
+        graphic_.reset();
+        throw;
+    }
 }
 
 void TPicture::Assign(const TPersistent* source) {
@@ -162,8 +178,12 @@ void TPicture::Assign(const TPersistent* source) {
     }
 }
 
-void TPicture::LoadStream(TStream& stream) { AsBitmap()->LoadStream(stream); }
-void TPicture::SaveStream(TStream& stream) { AsBitmap()->SaveStream(stream); }
+void TPicture::LoadStream(TStream& stream) {
+    AsBitmap()->LoadStream(stream);
+}
+void TPicture::SaveStream(TStream& stream) {
+    AsBitmap()->SaveStream(stream);
+}
 
 bool TPicture::HearsGraphicAlone() const {
     if (!graphic_ || !graphic_->OnModified) return true;
@@ -171,10 +191,15 @@ bool TPicture::HearsGraphicAlone() const {
     return own && own->picture == this;
 }
 
-int TPicture::Width() const { return graphic_ ? graphic_->Width() : 0; }
-int TPicture::Height() const { return graphic_ ? graphic_->Height() : 0; }
+int TPicture::Width() const {
+    return graphic_ ? graphic_->Width() : 0;
+}
+int TPicture::Height() const {
+    return graphic_ ? graphic_->Height() : 0;
+}
 
-void TPicture::RegisterFormat(std::string_view extension, std::string_view description, const TGraphicClass& kind) {
+void TPicture::RegisterFormat(std::string_view extension, std::string_view description,
+                              const TGraphicClass& kind) {
     TFileFormatsList::Instance().Add(extension, description, kind);
 }
 

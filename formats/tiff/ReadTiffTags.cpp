@@ -58,8 +58,8 @@ void TGraphicTiff::ReadDirectory(TStream& file) {
         linkOffset_ = static_cast<uint32_t>(start + 2 + int64_t{12} * count);
         ReadStripTable(file);
     } catch (const std::bad_alloc&) {
-        // The directory keeps what was read and ends the chain.
-        readError_ = true;
+        // Out of memory: the directory keeps what was read and ends the chain; what it
+        // lacks is told when it is decoded.
         return;
     }
     uint8_t next[4];

@@ -22,6 +22,7 @@ inline constexpr uint16_t kImageLength = 257;
 inline constexpr uint16_t kBitsPerSample = 258;
 inline constexpr uint16_t kCompression = 259;
 inline constexpr uint16_t kPhotometricInterpretation = 262;
+inline constexpr uint16_t kFillOrder = 266;
 inline constexpr uint16_t kStripOffsets = 273;
 inline constexpr uint16_t kSamplesPerPixel = 277;
 inline constexpr uint16_t kRowsPerStrip = 278;
@@ -75,7 +76,6 @@ class TGraphicTiff : public TObject {
 
     uint16_t EntryCount() const { return static_cast<uint16_t>(entries_.size()); }
     const std::vector<TTiffTagEntry>& Entries() const { return entries_; }
-    bool ReadError() const { return readError_; }
     uint32_t LinkOffset() const { return linkOffset_; }
     int32_t NextOffset() const { return nextOffset_; }
     TFileTiff* Owner() const { return owner_; }
@@ -90,8 +90,7 @@ class TGraphicTiff : public TObject {
     int32_t nextOffset_ = 0;   // 0 when the chain ends here
     // Derived from StripOffsets and StripByteCounts; empty when they do not agree.
     std::vector<TTiffStrip> strips_;
-    bool readError_ = false;  // out of memory while reading
-    TFileTiff* owner_;        // gives the byte order; not owned
+    TFileTiff* owner_;  // gives the byte order; not owned
 };
 
 // One TIFF file: header check and the directory chain, read when the name is set.

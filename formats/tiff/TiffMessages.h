@@ -16,6 +16,8 @@ inline constexpr const char* kNoColorMap = "Error reading tag Color Table Offset
 inline constexpr const char* kRgbBits = "Error: Bits Per Sample (RGB) not 8";
 // Samples stored plane after plane are not read: only interleaved pixels are.
 inline constexpr const char* kRgbPlanar = "Error: Planar Configuration (RGB) not 1";
+// A palette index with samples after it (alpha) is not read.
+inline constexpr const char* kPaletteSamples = "Error: Samples Per Pixel (Palette) not 1";
 inline constexpr const char* kImageData = "Error reading image data";
 inline constexpr const char* kNoBitmap = "Out Of Memory ";
 

@@ -15,7 +15,11 @@ bool ValidBitCount(int bits) {
     return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
 }
 
-int DIBStride(int width, int bits) { return static_cast<int>(((int64_t{width} * bits + 31) & ~31) / 8); }
+// Bytes per stored row, padded to 32 bits; in 64 bits, as a row of a hostile width
+// may not fit in an int.
+int64_t DIBStride(int width, int bits) {
+    return ((int64_t{width} * bits + 31) & ~int64_t{31}) / 8;
+}
 
 // A bitmap object that describes foreign rows (a file's pixel data, a caller's
 // buffer) so the same primitives can read or write them.
@@ -24,7 +28,10 @@ void DescribeRows(BitmapObj& v, const BITMAPINFO& info, const uint8_t* data) {
     v.width = h.biWidth;
     v.height = h.biHeight < 0 ? -h.biHeight : h.biHeight;
     v.bitCount = h.biBitCount;
-    v.stride = DIBStride(h.biWidth, h.biBitCount);
+    const int64_t stride = DIBStride(h.biWidth, h.biBitCount);
+    // Rows wider than any buffer could hold describe nothing.
+    v.stride = stride <= INT32_MAX ? static_cast<int>(stride) : 0;
+    if (!v.stride) v.width = v.height = 0;
     v.topDown = h.biHeight < 0;
     v.isSection = true;
     SetPixelFormat(v, h.biCompression == BI_BITFIELDS, info.bmiMasks);
@@ -78,7 +85,8 @@ void ConvertRow(const BitmapObj& src, int sy, BitmapObj& dst, int dy, int width)
         return;
     }
     if (dst.kind == PixelKind::Bgrx32 && ConvertRowToBgrx32(src, in, dst, out, width)) return;
-    for (int x = 0; x < width; ++x) WriteRaw(dst, out, x, ColorToRaw(dst, RawToColor(src, ReadRaw(src, in, x))));
+    for (int x = 0; x < width; ++x)
+        WriteRaw(dst, out, x, ColorToRaw(dst, RawToColor(src, ReadRaw(src, in, x))));
 }
 
 // Expands run-length data into one index per pixel, rows bottom-up as stored.
@@ -113,7 +121,8 @@ std::vector<uint8_t> DecodeRle(const uint8_t* data, size_t size, int width, int 
             const size_t bytes = rle4 ? (value + 1u) / 2 : value;
             if (i + bytes > size) break;
             for (int k = 0; k < value; ++k)
-                put(rle4 ? ((k & 1) ? (data[i + k / 2] & 0xF) : (data[i + k / 2] >> 4)) : data[i + k]);
+                put(rle4 ? ((k & 1) ? (data[i + k / 2] & 0xF) : (data[i + k / 2] >> 4))
+                         : data[i + k]);
             i += (bytes + 1) & ~size_t{1};
         }
     }
@@ -181,14 +190,22 @@ ChannelMask MakeChannel(uint32_t mask) {
 void SetPixelFormat(BitmapObj& b, bool bitfields, const std::array<uint32_t, 3>& masks) {
     b.masks = {};
     switch (b.bitCount) {
-        case 1: b.kind = PixelKind::Index1; break;
-        case 4: b.kind = PixelKind::Index4; break;
-        case 8: b.kind = PixelKind::Index8; break;
+        case 1:
+            b.kind = PixelKind::Index1;
+            break;
+        case 4:
+            b.kind = PixelKind::Index4;
+            break;
+        case 8:
+            b.kind = PixelKind::Index8;
+            break;
         case 16:
             b.kind = PixelKind::Masked16;
             b.masks = bitfields ? masks : std::array<uint32_t, 3>{0x7C00, 0x03E0, 0x001F};
             break;
-        case 24: b.kind = PixelKind::Bgr24; break;
+        case 24:
+            b.kind = PixelKind::Bgr24;
+            break;
         case 32:
             if (bitfields && masks != std::array<uint32_t, 3>{0xFF0000, 0xFF00, 0xFF}) {
                 b.kind = PixelKind::Masked32;
@@ -207,9 +224,9 @@ HBITMAP AllocateBitmap(int width, int height, int bitCount, bool topDown, bool i
         SetFailure(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    const int stride = DIBStride(width, bitCount);
+    const int64_t stride = DIBStride(width, bitCount);
     const uint64_t bytes = uint64_t(stride) * uint64_t(height);
-    if (bytes > kMaxBitmapBytes) {
+    if (stride > INT32_MAX || bytes > kMaxBitmapBytes) {
         SetFailure(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
@@ -217,7 +234,7 @@ HBITMAP AllocateBitmap(int width, int height, int bitCount, bool topDown, bool i
     b->width = width;
     b->height = height;
     b->bitCount = bitCount;
-    b->stride = stride;
+    b->stride = static_cast<int>(stride);
     b->topDown = topDown;
     b->isSection = isSection;
     if (!b->storage.Allocate(static_cast<size_t>(bytes))) {
@@ -225,7 +242,8 @@ HBITMAP AllocateBitmap(int width, int height, int bitCount, bool topDown, bool i
         return nullptr;
     }
     b->step = topDown ? stride : -static_cast<ptrdiff_t>(stride);
-    b->top = topDown ? b->storage.data() : b->storage.data() + static_cast<ptrdiff_t>(stride) * (height - 1);
+    b->top = topDown ? b->storage.data()
+                     : b->storage.data() + static_cast<ptrdiff_t>(stride) * (height - 1);
     SetPixelFormat(*b, false, {});
     return b;
 }
@@ -242,7 +260,8 @@ HBITMAP CreateBitmap(int width, int height, uint32_t planes, uint32_t bitCount, 
             // Rows of the caller are padded to 16 bits only.
             const size_t in = ((static_cast<size_t>(width) + 15) / 16) * 2;
             const auto* p = static_cast<const uint8_t*>(bits);
-            for (int y = 0; y < height; ++y) std::memcpy(b->Row(y), p + in * y, std::min<size_t>(in, b->stride));
+            for (int y = 0; y < height; ++y)
+                std::memcpy(b->Row(y), p + in * y, std::min<size_t>(in, b->stride));
         }
     }
     return b;
@@ -284,7 +303,8 @@ HBITMAP CreateDIBSection(const HDC&, const BITMAPINFO& info, uint32_t usage, uin
     if (h.biBitCount <= 8) {
         const size_t full = size_t{1} << h.biBitCount;
         const size_t n = h.biClrUsed ? std::min<size_t>(h.biClrUsed, full) : full;
-        b->colors.assign(info.bmiColors.begin(), info.bmiColors.begin() + std::min(n, info.bmiColors.size()));
+        b->colors.assign(info.bmiColors.begin(),
+                         info.bmiColors.begin() + std::min(n, info.bmiColors.size()));
         b->colors.resize(n);
     }
     b->header = h;
@@ -309,7 +329,8 @@ void StoreDIBRows(BitmapObj& dst, const BITMAPINFO& info, const uint8_t* data, s
         DescribeRows(src, asIndices, indices.data());
         src.stride = h.biWidth;  // one byte a pixel, no padding
         src.step = -static_cast<ptrdiff_t>(src.stride);
-        src.top = const_cast<uint8_t*>(indices.data()) + static_cast<ptrdiff_t>(src.stride) * (height - 1);
+        src.top = const_cast<uint8_t*>(indices.data()) +
+                  static_cast<ptrdiff_t>(src.stride) * (height - 1);
         for (int y = 0; y < std::min(height, dst.height); ++y) ConvertRow(src, y, dst, y, width);
         return;
     }
@@ -324,12 +345,12 @@ void StoreDIBRows(BitmapObj& dst, const BITMAPINFO& info, const uint8_t* data, s
     }
 }
 
-HBITMAP CreateDIBitmap(const HDC& dc, const BITMAPINFOHEADER& header, uint32_t init, const void* bits,
-                       size_t dataSize, const BITMAPINFO& info, uint32_t usage) {
+HBITMAP CreateDIBitmap(const HDC& dc, const BITMAPINFOHEADER& header, uint32_t init,
+                       const void* bits, size_t dataSize, const BITMAPINFO& info, uint32_t usage) {
     const auto& h = info.bmiHeader;
     const bool valid =
-        usage == DIB_RGB_COLORS && ValidBitCount(h.biBitCount) && h.biPlanes == 1 && h.biWidth > 0 &&
-        h.biHeight != 0 && h.biHeight != INT32_MIN &&
+        usage == DIB_RGB_COLORS && ValidBitCount(h.biBitCount) && h.biPlanes == 1 &&
+        h.biWidth > 0 && h.biHeight != 0 && h.biHeight != INT32_MIN &&
         (h.biCompression == BI_RGB ||
          (h.biCompression == BI_BITFIELDS && (h.biBitCount == 16 || h.biBitCount == 32)) ||
          (h.biCompression == BI_RLE8 && h.biBitCount == 8 && h.biHeight > 0) ||
@@ -341,7 +362,8 @@ HBITMAP CreateDIBitmap(const HDC& dc, const BITMAPINFOHEADER& header, uint32_t i
     const int height = header.biHeight < 0 ? -header.biHeight : header.biHeight;
     HBITMAP b = CreateDeviceBitmap(dc, header.biWidth, height);
     if (!b) return nullptr;
-    if ((init & CBM_INIT) && bits) StoreDIBRows(*b, info, static_cast<const uint8_t*>(bits), dataSize);
+    if ((init & CBM_INIT) && bits)
+        StoreDIBRows(*b, info, static_cast<const uint8_t*>(bits), dataSize);
     return b;
 }
 
@@ -358,15 +380,17 @@ int GetDIBits(const HDC&, const HBITMAP& bitmap, unsigned start, unsigned lines,
         h.biHeight = bitmap->isSection ? bitmap->header.biHeight : bitmap->height;
         h.biPlanes = 1;
         h.biBitCount = static_cast<uint16_t>(bitmap->bitCount);
-        h.biCompression = bitmap->kind == PixelKind::Masked32 ||
-                                  (bitmap->kind == PixelKind::Masked16 && bitmap->masks[1] != 0x03E0)
-                              ? BI_BITFIELDS
-                              : BI_RGB;
+        h.biCompression =
+            bitmap->kind == PixelKind::Masked32 ||
+                    (bitmap->kind == PixelKind::Masked16 && bitmap->masks[1] != 0x03E0)
+                ? BI_BITFIELDS
+                : BI_RGB;
         h.biSizeImage = static_cast<uint32_t>(bitmap->stride) * bitmap->height;
         info.bmiMasks = bitmap->masks;
         return 1;
     }
-    if (!ValidBitCount(h.biBitCount) || !(h.biCompression == BI_RGB || h.biCompression == BI_BITFIELDS)) {
+    if (!ValidBitCount(h.biBitCount) ||
+        !(h.biCompression == BI_RGB || h.biCompression == BI_BITFIELDS)) {
         SetFailure(ERROR_INVALID_PARAMETER);
         return 0;
     }
@@ -436,7 +460,12 @@ bool GetObject(const HBITMAP& bitmap, DIBSECTION& out) {
     out.dsBmih.biSize = 0;  // a device-dependent bitmap has no information header
     out.dsBm.bmWidth = bitmap->width;
     out.dsBm.bmHeight = bitmap->height;
-    out.dsBm.bmWidthBytes = bitmap->isSection ? bitmap->stride : ((bitmap->width * bitmap->bitCount + 15) / 16) * 2;
+    // Device bitmaps describe their rows padded to 16 bits; the product is taken in 64
+    // bits, since a wide device bitmap's width times its depth overflows an int.
+    out.dsBm.bmWidthBytes =
+        bitmap->isSection
+            ? bitmap->stride
+            : static_cast<int32_t>((int64_t{bitmap->width} * bitmap->bitCount + 15) / 16 * 2);
     out.dsBm.bmPlanes = 1;
     out.dsBm.bmBitsPixel = static_cast<uint16_t>(bitmap->bitCount);
     out.isSection = bitmap->isSection;

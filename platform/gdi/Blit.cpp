@@ -285,6 +285,42 @@ bool Run(const Transfer& t) {
     return true;
 }
 
+// Run for mapped contexts and clipping regions: the logical destination becomes its
+// device rectangle (the bounds of a turned one), and a region is drawn rectangle by
+// rectangle with the clip bounds narrowed to each.
+bool RunClipped(Transfer t, DCObj& dst) {
+    if (dst.mapped) {
+        const PointD a = dst.toDevice.Apply({double(t.x), double(t.y)});
+        const PointD b = dst.toDevice.Apply({double(t.x) + t.w, double(t.y) + t.h});
+        if (!(std::fabs(a.x) < 1e9 && std::fabs(a.y) < 1e9 && std::fabs(b.x) < 1e9 &&
+              std::fabs(b.y) < 1e9))
+            return true;
+        const int x0 = static_cast<int>(std::lround(a.x)), y0 = static_cast<int>(std::lround(a.y));
+        t.w = static_cast<int>(std::lround(b.x)) - x0;
+        t.h = static_cast<int>(std::lround(b.y)) - y0;
+        if (!t.mask && !UsesSource(t.fore)) {
+            // Without a source, mirroring changes nothing.
+            t.x = std::min(x0, x0 + t.w) - dst.origin.x;
+            t.y = std::min(y0, y0 + t.h) - dst.origin.y;
+            t.w = std::abs(t.w), t.h = std::abs(t.h);
+        } else {
+            t.x = x0 - dst.origin.x;
+            t.y = y0 - dst.origin.y;
+        }
+    }
+    if (!dst.complexClip) return Run(t);
+    const std::optional<RECT> bounds = dst.clip;
+    const std::shared_ptr<const Region> region = std::move(dst.complexClip);
+    bool ok = true;
+    for (const RECT& r : region->Rects()) {
+        dst.clip = r;
+        ok = Run(t) && ok;
+    }
+    dst.clip = bounds;
+    dst.complexClip = region;
+    return ok;
+}
+
 bool Start(Transfer& t, const HDC& dst, const HDC& src, uint32_t rop) {
     if (!dst || !dst->alive) {
         SetFailure(ERROR_INVALID_HANDLE);
@@ -315,7 +351,7 @@ bool StretchBlt(const HDC& dst, int x, int y, int width, int height, const HDC& 
     if (!dst->bitmap) return true;
     t.x = x, t.y = y, t.w = width, t.h = height;
     t.sx = sx, t.sy = sy, t.sw = sw, t.sh = sh;
-    return Run(t);
+    return RunClipped(t, *dst);
 }
 
 bool MaskBlt(const HDC& dst, int x, int y, int width, int height, const HDC& src, int sx, int sy,
@@ -336,7 +372,7 @@ bool MaskBlt(const HDC& dst, int x, int y, int width, int height, const HDC& src
     t.x = x, t.y = y, t.w = width, t.h = height;
     t.sx = sx, t.sy = sy, t.sw = width, t.sh = height;
     t.mx = mx, t.my = my;
-    return Run(t);
+    return RunClipped(t, *dst);
 }
 
 bool PatBlt(const HDC& dc, int x, int y, int width, int height, uint32_t rop) {
@@ -347,8 +383,14 @@ bool PatBlt(const HDC& dc, int x, int y, int width, int height, uint32_t rop) {
         return false;
     }
     if (!dc->bitmap) return true;
+    // Hatches and tiles are painted as brushes are.
+    if (rop == PATCOPY && dc->brush && (dc->brush->hatch >= 0 || dc->brush->pattern)) {
+        const RECT r{std::min(x, x + width), std::min(y, y + height), std::max(x, x + width),
+                     std::max(y, y + height)};
+        return FillRect(dc, r, dc->brush) != 0;
+    }
     t.x = x, t.y = y, t.w = width, t.h = height;
-    return Run(t);
+    return RunClipped(t, *dc);
 }
 
 }  // namespace vardel::gdi

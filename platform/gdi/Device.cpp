@@ -1,6 +1,7 @@
-// The display, errors, device contexts, selection, pixel access and simple shapes.
+// The display, errors, device contexts, selection, colours and pixel access.
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdlib>
 #include <mutex>
 #include <utility>
@@ -43,6 +44,7 @@ HDC NewDC(DCKind kind) {
     dc->brush = GetStockBrush(WHITE_BRUSH);
     dc->font = CreateFontIndirect(LOGFONT{});
     dc->palette = GetDefaultPalette();
+    MappingChanged(*dc);
     return dc;
 }
 
@@ -50,7 +52,8 @@ bool Live(const HDC& dc) {
     return dc && dc->alive;
 }
 
-// Device rectangle that drawing may touch: the bitmap bounds within the clip.
+}  // namespace
+
 RECT DrawableBounds(const DCObj& dc) {
     RECT r{0, 0, 0, 0};
     if (!dc.bitmap) return r;
@@ -62,57 +65,10 @@ RECT DrawableBounds(const DCObj& dc) {
         r.right = std::min(r.right, dc.clip->right);
         r.bottom = std::min(r.bottom, dc.clip->bottom);
     }
+    if (r.right < r.left) r.right = r.left;
+    if (r.bottom < r.top) r.bottom = r.top;
     return r;
 }
-
-bool Inside(const RECT& r, int x, int y) {
-    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
-}
-
-void PlotDevice(const DCObj& dc, const RECT& bounds, int x, int y, COLORREF color) {
-    if (!Inside(bounds, x, y)) return;
-    const BitmapObj& b = *dc.bitmap;
-    WriteRaw(b, b.Row(y), x, ColorToRaw(b, color));
-}
-
-// Fills a device rectangle (already clipped) with one colour.
-void FillDevice(const DCObj& dc, RECT r, COLORREF color) {
-    const BitmapObj& b = *dc.bitmap;
-    const uint32_t raw = ColorToRaw(b, color);
-    // Values of fewer than 8 bits repeat through a byte: whole bytes are filled in one go.
-    int byteFrom = 0, byteTo = 0;
-    uint8_t pattern = 0;
-    if (b.bitCount < 8) {
-        const int perByte = 8 / b.bitCount;
-        byteFrom = (r.left + perByte - 1) / perByte;
-        byteTo = r.right / perByte;
-        for (int k = 0; k < perByte; ++k) pattern = static_cast<uint8_t>((pattern << b.bitCount) | raw);
-    }
-    for (int y = r.top; y < r.bottom; ++y) {
-        uint8_t* row = b.Row(y);
-        if (b.kind == PixelKind::Bgrx32 || b.kind == PixelKind::Masked32) {
-            std::fill_n(reinterpret_cast<uint32_t*>(row) + r.left, r.right - r.left, raw);
-        } else if (b.bitCount < 8 && byteTo > byteFrom) {
-            const int perByte = 8 / b.bitCount;
-            for (int x = r.left; x < byteFrom * perByte; ++x) WriteRaw(b, row, x, raw);
-            std::memset(row + byteFrom, pattern, static_cast<size_t>(byteTo - byteFrom));
-            for (int x = byteTo * perByte; x < r.right; ++x) WriteRaw(b, row, x, raw);
-        } else {
-            for (int x = r.left; x < r.right; ++x) WriteRaw(b, row, x, raw);
-        }
-    }
-}
-
-RECT Intersect(RECT a, const RECT& b) {
-    a.left = std::max(a.left, b.left);
-    a.top = std::max(a.top, b.top);
-    a.right = std::min(a.right, b.right);
-    a.bottom = std::min(a.bottom, b.bottom);
-    if (a.right < a.left) a.right = a.left;
-    if (a.bottom < a.top) a.bottom = a.top;
-    return a;
-}
-}  // namespace
 
 void SetFailure(uint32_t code) {
     lastError = code;
@@ -276,32 +232,45 @@ HBITMAP GetCurrentBitmap(const HDC& dc) {
 HPALETTE GetCurrentPalette(const HDC& dc) {
     return Live(dc) ? dc->palette : nullptr;
 }
-bool DeleteObject(HGDIOBJ object) {
-    return object != nullptr;
-}
 
 COLORREF SetTextColor(const HDC& dc, COLORREF color) {
     return Live(dc) ? std::exchange(dc->textColor, color) : CLR_INVALID;
 }
-COLORREF GetTextColor(const HDC& dc) {
-    return Live(dc) ? dc->textColor : CLR_INVALID;
-}
 COLORREF SetBkColor(const HDC& dc, COLORREF color) {
     return Live(dc) ? std::exchange(dc->bkColor, color) : CLR_INVALID;
-}
-COLORREF GetBkColor(const HDC& dc) {
-    return Live(dc) ? dc->bkColor : CLR_INVALID;
 }
 int SetBkMode(const HDC& dc, int mode) {
     return Live(dc) ? std::exchange(dc->bkMode, mode) : 0;
 }
 
+int SetROP2(const HDC& dc, int mode) {
+    if (!Live(dc) || mode < R2_BLACK || mode > R2_WHITE) return 0;
+    return std::exchange(dc->rop2, mode);
+}
+int SetPolyFillMode(const HDC& dc, int mode) {
+    if (!Live(dc) || (mode != ALTERNATE && mode != WINDING)) return 0;
+    return std::exchange(dc->polyFillMode, mode);
+}
+int SetArcDirection(const HDC& dc, int direction) {
+    if (!Live(dc) || (direction != AD_COUNTERCLOCKWISE && direction != AD_CLOCKWISE)) return 0;
+    return std::exchange(dc->arcDirection, direction);
+}
+bool SetMiterLimit(const HDC& dc, float limit, float* old) {
+    if (!Live(dc) || !(limit >= 1)) return false;
+    if (old) *old = static_cast<float>(dc->miterLimit);
+    dc->miterLimit = limit;
+    return true;
+}
+int SetTextAlign(const HDC& dc, int align) {
+    return Live(dc) ? std::exchange(dc->textAlign, align) : -1;
+}
+int SetTextCharacterExtra(const HDC& dc, int extra) {
+    return Live(dc) ? std::exchange(dc->charExtra, extra) : INT32_MIN;
+}
+
 int SetStretchBltMode(const HDC& dc, int mode) {
     if (!Live(dc) || mode < BLACKONWHITE || mode > HALFTONE) return 0;
     return std::exchange(dc->stretchMode, mode);
-}
-int GetStretchBltMode(const HDC& dc) {
-    return Live(dc) ? dc->stretchMode : 0;
 }
 
 bool SetBrushOrgEx(const HDC& dc, int x, int y, POINT* old) {
@@ -311,34 +280,13 @@ bool SetBrushOrgEx(const HDC& dc, int x, int y, POINT* old) {
     return true;
 }
 
-bool SetViewportOrgEx(const HDC& dc, int x, int y, POINT* old) {
-    if (!Live(dc)) return false;
-    if (old) *old = dc->origin;
-    dc->origin = {x, y};
-    ++dc->generation;
-    return true;
-}
-
-bool IntersectClipRect(const HDC& dc, int left, int top, int right, int bottom) {
-    if (!Live(dc)) return false;
-    RECT r{left + dc->origin.x, top + dc->origin.y, right + dc->origin.x, bottom + dc->origin.y};
-    dc->clip = dc->clip ? Intersect(*dc->clip, r) : r;
-    ++dc->generation;
-    return true;
-}
-
-void SelectClipRect(const HDC& dc, const std::optional<RECT>& deviceRect) {
-    if (!Live(dc)) return;
-    dc->clip = deviceRect;
-    ++dc->generation;
-}
-
 bool GetPixelWindow(const HDC& dc, PixelWindow& window) {
     window = PixelWindow{};
     if (!Live(dc)) return false;
     window.generationSource = &dc->generation;
     window.generation = dc->generation;
-    if (!dc->bitmap || dc->bitmap->isStock) return false;
+    // Mapped coordinates and clipping regions go through GetPixel and SetPixel.
+    if (!dc->bitmap || dc->bitmap->isStock || dc->mapped || dc->complexClip) return false;
     const BitmapObj& b = *dc->bitmap;
     if (b.kind != PixelKind::Bgrx32 && b.kind != PixelKind::Bgr24) return false;
     window.step = b.step;
@@ -351,18 +299,6 @@ bool GetPixelWindow(const HDC& dc, PixelWindow& window) {
     return true;
 }
 
-int GetClipBox(const HDC& dc, RECT* rect) {
-    if (!Live(dc)) return ERROR_REGION;
-    RECT r = dc->bitmap ? DrawableBounds(*dc)
-                        : RECT{0, 0, GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES)};
-    r.left -= dc->origin.x;
-    r.right -= dc->origin.x;
-    r.top -= dc->origin.y;
-    r.bottom -= dc->origin.y;
-    if (rect) *rect = r;
-    return r.Width() > 0 && r.Height() > 0 ? SIMPLEREGION : NULLREGION;
-}
-
 namespace {
 // The bitmap that a pixel operation at logical (x, y) touches and the device
 // coordinates, or none when the point lies outside the surface or its clipping.
@@ -370,12 +306,23 @@ namespace {
 inline const BitmapObj* PixelTarget(const HDC& dc, int& x, int& y) {
     if (!dc || !dc->alive || !dc->bitmap) return nullptr;
     const BitmapObj& b = *dc->bitmap;
-    x += dc->origin.x;
-    y += dc->origin.y;
+    if (dc->mapped) {
+        // The pixel that holds the point's image.
+        const PointD p = dc->toDevice.Apply({double(x), double(y)});
+        if (!(std::fabs(p.x) < 1e9 && std::fabs(p.y) < 1e9)) return nullptr;
+        x = static_cast<int>(std::floor(p.x));
+        y = static_cast<int>(std::floor(p.y));
+    } else {
+        x += dc->origin.x;
+        y += dc->origin.y;
+    }
     if (static_cast<unsigned>(x) >= static_cast<unsigned>(b.width) ||
         static_cast<unsigned>(y) >= static_cast<unsigned>(b.height) || b.isStock)
         return nullptr;
-    if (dc->clip && !Inside(*dc->clip, x, y)) return nullptr;
+    if (dc->clip &&
+        (x < dc->clip->left || x >= dc->clip->right || y < dc->clip->top || y >= dc->clip->bottom))
+        return nullptr;
+    if (dc->complexClip && !dc->complexClip->Contains(x, y)) return nullptr;
     return &b;
 }
 }  // namespace
@@ -413,147 +360,6 @@ COLORREF SetPixel(const HDC& dc, int x, int y, COLORREF color) {
     const uint32_t raw = ColorToRaw(*b, color & 0xFFFFFF);
     WriteRaw(*b, b->Row(y), x, raw);
     return RawToColor(*b, raw);
-}
-
-HPEN CreatePen(int style, int width, COLORREF color) {
-    auto p = std::make_shared<PenObj>();
-    p->style = style;
-    p->width = std::max(width, 1);
-    p->color = color & 0xFFFFFF;
-    return p;
-}
-
-HBRUSH CreateSolidBrush(COLORREF color) {
-    auto b = std::make_shared<BrushObj>();
-    b->color = color & 0xFFFFFF;
-    return b;
-}
-
-HBRUSH GetStockBrush(int index) {
-    static const HBRUSH white = CreateSolidBrush(0xFFFFFF);
-    static const HBRUSH black = CreateSolidBrush(0);
-    static const HBRUSH hollow = [] {
-        auto b = std::make_shared<BrushObj>();
-        b->hollow = true;
-        return b;
-    }();
-    switch (index) {
-        case WHITE_BRUSH:
-            return white;
-        case BLACK_BRUSH:
-            return black;
-        case NULL_BRUSH:
-            return hollow;
-        default:
-            return nullptr;
-    }
-}
-
-HPEN GetStockPen(int index) {
-    static const HPEN black = CreatePen(PS_SOLID, 1, 0);
-    return index == BLACK_PEN ? black : nullptr;
-}
-
-HGDIOBJ GetStockObject(int index) {
-    if (index == BLACK_PEN) return GetStockPen(index);
-    return GetStockBrush(index);
-}
-
-HFONT CreateFontIndirect(const LOGFONT& font) {
-    auto f = std::make_shared<FontObj>();
-    f->font = font;
-    return f;
-}
-
-const LOGFONT* GetFontInfo(const HFONT& font) {
-    return font ? &font->font : nullptr;
-}
-
-int FillRect(const HDC& dc, const RECT& rect, const HBRUSH& brush) {
-    if (!Live(dc) || !brush) return 0;
-    if (brush->hollow || !dc->bitmap) return 1;
-    RECT r{rect.left + dc->origin.x, rect.top + dc->origin.y, rect.right + dc->origin.x,
-           rect.bottom + dc->origin.y};
-    FillDevice(*dc, Intersect(r, DrawableBounds(*dc)), brush->color);
-    return 1;
-}
-
-bool MoveToEx(const HDC& dc, int x, int y, POINT* old) {
-    if (!Live(dc)) return false;
-    if (old) *old = dc->penPos;
-    dc->penPos = {x, y};
-    return true;
-}
-
-bool GetCurrentPositionEx(const HDC& dc, POINT* point) {
-    if (!Live(dc)) return false;
-    if (point) *point = dc->penPos;
-    return true;
-}
-
-bool LineTo(const HDC& dc, int x, int y) {
-    if (!Live(dc)) return false;
-    const POINT from = dc->penPos;
-    dc->penPos = {x, y};
-    if (!dc->bitmap || !dc->pen || dc->pen->style == PS_NULL) return true;
-    const RECT bounds = DrawableBounds(*dc);
-    const int w = dc->pen->width;
-    // Bresenham from the pen position up to, not including, the end point.
-    int x0 = from.x + dc->origin.x, y0 = from.y + dc->origin.y;
-    const int x1 = x + dc->origin.x, y1 = y + dc->origin.y;
-    const int dx = std::abs(x1 - x0), sx = x0 < x1 ? 1 : -1;
-    const int dy = -std::abs(y1 - y0), sy = y0 < y1 ? 1 : -1;
-    int err = dx + dy;
-    while (!(x0 == x1 && y0 == y1)) {
-        if (w == 1) {
-            PlotDevice(*dc, bounds, x0, y0, dc->pen->color);
-        } else {
-            FillDevice(
-                *dc,
-                Intersect(RECT{x0 - w / 2, y0 - w / 2, x0 - w / 2 + w, y0 - w / 2 + w}, bounds),
-                dc->pen->color);
-        }
-        const int e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x0 += sx;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y0 += sy;
-        }
-    }
-    return true;
-}
-
-bool Rectangle(const HDC& dc, int left, int top, int right, int bottom) {
-    if (!Live(dc)) return false;
-    if (right < left) std::swap(left, right);
-    if (bottom < top) std::swap(top, bottom);
-    if (!dc->bitmap) return true;
-    const RECT bounds = DrawableBounds(*dc);
-    const int ox = dc->origin.x, oy = dc->origin.y;
-    // The interior takes the brush; the outline, inside the rectangle, the pen.
-    if (dc->brush && !dc->brush->hollow)
-        FillDevice(*dc, Intersect(RECT{left + ox, top + oy, right + ox, bottom + oy}, bounds),
-                   dc->brush->color);
-    if (dc->pen && dc->pen->style != PS_NULL) {
-        const int w = dc->pen->width;
-        const COLORREF c = dc->pen->color;
-        const RECT r{left + ox, top + oy, right + ox, bottom + oy};
-        FillDevice(
-            *dc, Intersect(RECT{r.left, r.top, r.right, std::min(r.top + w, r.bottom)}, bounds), c);
-        FillDevice(
-            *dc, Intersect(RECT{r.left, std::max(r.bottom - w, r.top), r.right, r.bottom}, bounds),
-            c);
-        FillDevice(*dc,
-                   Intersect(RECT{r.left, r.top, std::min(r.left + w, r.right), r.bottom}, bounds),
-                   c);
-        FillDevice(*dc,
-                   Intersect(RECT{std::max(r.right - w, r.left), r.top, r.right, r.bottom}, bounds),
-                   c);
-    }
-    return true;
 }
 
 }  // namespace vardel::gdi

@@ -8,6 +8,8 @@
 #include <mutex>
 
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/Geometry.h"
+#include "platform/gdi/Region.h"
 
 namespace vardel::gdi {
 
@@ -23,12 +25,12 @@ struct ChannelMask {
 // zero already instead of being cleared byte by byte; stores of 2 MiB and more are
 // mapped on their own, aligned so that the kernel can back them with huge pages.
 class PixelStorage {
-public:
+  public:
     bool Allocate(size_t bytes);
     uint8_t* data() const { return data_.get(); }
     size_t size() const { return size_; }
 
-private:
+  private:
     struct Free {
         size_t mapped;  // the length mapped for huge pages; 0 for calloc's memory
         void operator()(uint8_t* p) const;
@@ -67,26 +69,36 @@ struct PaletteObj : GdiObject {
 };
 
 struct PenObj : GdiObject {
-    int style = PS_SOLID;
-    int width = 1;
+    int style = PS_SOLID;  // the style, end cap, join and type bits of ExtCreatePen
+    int width = 1;         // logical units; 0 draws one pixel wide at any scale
     COLORREF color = 0;
+    std::vector<double> dashes;  // PS_USERSTYLE: on and off lengths in logical units
+
+    int Kind() const { return style & PS_STYLE_MASK; }
 };
 
 struct BrushObj : GdiObject {
     bool hollow = false;
     COLORREF color = 0xFFFFFF;
+    int hatch = -1;            // HS_* for a hatched brush
+    HBITMAP pattern;           // the tile of a pattern brush
+    bool monoPattern = false;  // a 1-bit tile drawn in the text and background colours
 };
 
 struct FontObj : GdiObject {
     LOGFONT font;
 };
 
+struct RegionObj : GdiObject {
+    std::shared_ptr<const Region> region = std::make_shared<Region>();
+};
+
 enum class DCKind { Screen, Memory, Window };
 
-struct DCObj : GdiObject {
-    DCKind kind = DCKind::Memory;
-    bool alive = true;
-    HBITMAP bitmap;
+struct PathState;
+
+// What SaveDC keeps and RestoreDC brings back.
+struct DrawState {
     HPALETTE palette;
     HPEN pen;
     HBRUSH brush;
@@ -95,11 +107,47 @@ struct DCObj : GdiObject {
     COLORREF bkColor = 0xFFFFFF;
     int bkMode = OPAQUE;
     int stretchMode = BLACKONWHITE;
+    int rop2 = R2_COPYPEN;
+    int polyFillMode = ALTERNATE;
+    int arcDirection = AD_COUNTERCLOCKWISE;
+    int textAlign = TA_LEFT | TA_TOP;
+    int charExtra = 0;
+    double miterLimit = 10;
     POINT brushOrg;
     POINT penPos;
-    POINT origin;              // device position of logical (0, 0)
-    std::optional<RECT> clip;  // device coordinates
-    // Counts changes of bitmap, origin and clipping, so that a PixelWindow knows
+    // Logical to device: the world transform, then the window to the viewport.
+    int graphicsMode = GM_COMPATIBLE;
+    int mapMode = MM_TEXT;
+    Affine world;
+    POINT windowOrg;
+    SIZE windowExt{1, 1};
+    POINT origin;  // viewport origin: device position of the window origin
+    SIZE viewportExt{1, 1};
+    // Clipping in device coordinates: the program's region and the meta region; none
+    // stands for everything.
+    std::shared_ptr<const Region> clipRegion;
+    std::shared_ptr<const Region> metaRegion;
+};
+
+struct DCObj : GdiObject, DrawState {
+    DCKind kind = DCKind::Memory;
+    bool alive = true;
+    HBITMAP bitmap;
+    std::vector<DrawState> saved;
+    // Placement of a metafile being played, applied after the viewport; and the
+    // resolution that the fixed mapping modes measure against.
+    Affine placement;
+    double dpiX = 96, dpiY = 96;
+    // Derived: logical to device in full, and whether it is more than the move by
+    // `origin` that every plain caller relies on.
+    Affine toDevice;
+    bool mapped = false;
+    // Derived: the bounds of the clipping (device coordinates) and the clipping itself
+    // when it is not one rectangle.
+    std::optional<RECT> clip;
+    std::shared_ptr<const Region> complexClip;
+    std::shared_ptr<PathState> path;
+    // Counts changes of bitmap, mapping and clipping, so that a PixelWindow knows
     // when it no longer describes the context.
     uint32_t generation = 0;
 };
@@ -261,5 +309,22 @@ std::vector<RGBQUAD> ToQuads(const std::vector<PALETTEENTRY>& entries);
 // Copies rows of `src` described by `info` into `dst`, converting colours (used by
 // CreateDIBitmap and SetDIBits). `data` holds `dataSize` bytes.
 void StoreDIBRows(BitmapObj& dst, const BITMAPINFO& info, const uint8_t* data, size_t dataSize);
+
+// A bitmap holding device-independent pixels, when `size` bytes can hold them (null
+// otherwise); a monochrome one keeps the bits to be drawn in text and background colours.
+HBITMAP BitmapFromDIB(const BITMAPINFO& info, const void* bits, size_t size, bool monochrome);
+
+// A live context, or null.
+inline DCObj* LiveDC(const HDC& dc) {
+    return dc && dc->alive ? dc.get() : nullptr;
+}
+// Recomputes the derived mapping after a change of transform, window or viewport.
+void MappingChanged(DCObj& dc);
+// Recomputes the derived clipping after a change of either region.
+void ClipChanged(DCObj& dc);
+// The device rectangle that drawing may touch: bitmap bounds within the clip bounds.
+RECT DrawableBounds(const DCObj& dc);
+// Resolves palette-relative colours against the selected palette.
+COLORREF ResolveColor(const DCObj& dc, COLORREF color);
 
 }  // namespace vardel::gdi

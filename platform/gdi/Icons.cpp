@@ -1,15 +1,47 @@
-// Icons made from one BMP-coded image of an icon file, drawn through their mask or,
-// for 32-bit images with alpha, blended.
+// Icons made from one image of an icon file, BMP-coded or PNG-coded, drawn through
+// their mask or, for images with alpha, blended.
 #include <algorithm>
 
 #include "platform/gdi/GdiObjects.h"
+#include "platform/gdi/Png.h"
 #include "platform/runtime/ByteOrder.h"
 
 namespace vardel::gdi {
 
-namespace {}  // namespace
+namespace {
+// No icon image is larger than this on either side.
+constexpr uint32_t kMaxIconSide = 4096;
+
+// A PNG-coded image: its alpha says what is drawn, so the mask stays empty.
+HICON CreatePngIcon(const uint8_t* data, size_t size) {
+    size_t at = 0;
+    PngReader reader([&](uint8_t* out, size_t count) {
+        const size_t n = std::min(count, size - at);
+        std::memcpy(out, data + at, n);
+        at += n;
+        return n;
+    });
+    PngHeader header;
+    if (!reader.ReadHeader(header) || header.width > kMaxIconSide || header.height > kMaxIconSide) {
+        SetFailure(ERROR_INVALID_DATA);
+        return nullptr;
+    }
+    const int width = static_cast<int>(header.width), height = static_cast<int>(header.height);
+    auto icon = std::make_shared<IconObj>();
+    icon->color = AllocateBitmap(width, height, 32, true, true);
+    icon->mask = CreateBitmap(width, height, 1, 1, nullptr);
+    if (!icon->color || !icon->mask) return nullptr;
+    if (!reader.ReadPixels(icon->color->top, icon->color->step, true)) {
+        SetFailure(ERROR_INVALID_DATA);
+        return nullptr;
+    }
+    icon->hasAlpha = true;
+    return icon;
+}
+}  // namespace
 
 HICON CreateIconFromResource(const uint8_t* data, size_t size) {
+    if (IsPngSignature(data, size)) return CreatePngIcon(data, size);
     if (!data || size < 40 || LoadLe32(data) < 40 || LoadLe32(data) > size) {
         SetFailure(ERROR_INVALID_DATA);
         return nullptr;
@@ -24,7 +56,8 @@ HICON CreateIconFromResource(const uint8_t* data, size_t size) {
     h.biCompression = LoadLe32(data + 16);
     h.biClrUsed = LoadLe32(data + 32);
     const int width = h.biWidth, height = doubled / 2;
-    if (width <= 0 || width > 4096 || height <= 0 || height > 4096 || h.biCompression != BI_RGB ||
+    if (width <= 0 || uint32_t(width) > kMaxIconSide || height <= 0 ||
+        uint32_t(height) > kMaxIconSide || h.biCompression != BI_RGB ||
         !(h.biBitCount == 1 || h.biBitCount == 4 || h.biBitCount == 8 || h.biBitCount == 24 ||
           h.biBitCount == 32)) {
         SetFailure(ERROR_INVALID_DATA);
@@ -82,11 +115,12 @@ POINT GetIconSize(const HICON& icon) {
 bool DrawIconEx(const HDC& dc, int x, int y, const HICON& icon, int width, int height) {
     if (!dc || !dc->alive || !icon) return false;
     if (!dc->bitmap) return true;
-    const BitmapObj& d = *dc->bitmap;
     const BitmapObj& c = *icon->color;
-    const BitmapObj& m = *icon->mask;
     if (width <= 0) width = c.width;
     if (height <= 0) height = c.height;
+    if (icon->hasAlpha) return DrawAlphaBitmap(dc, x, y, width, height, icon->color);
+    const BitmapObj& d = *dc->bitmap;
+    const BitmapObj& m = *icon->mask;
     for (int v = 0; v < height; ++v) {
         const int py = y + v + dc->origin.y;
         if (py < 0 || py >= d.height) continue;
@@ -100,21 +134,10 @@ bool DrawIconEx(const HDC& dc, int x, int y, const HICON& icon, int width, int h
             const int sx = static_cast<int>(int64_t{u} * c.width / width);
             const uint8_t* p = c.Row(sy) + 4 * sx;
             const COLORREF dst = RawToColor(d, ReadRaw(d, drow, px));
-            COLORREF out;
-            if (icon->hasAlpha) {
-                const int a = p[3];
-                auto mix = [a](int s, int t) {
-                    return static_cast<uint8_t>((s * a + t * (255 - a) + 127) / 255);
-                };
-                out = RGB(mix(p[2], GetRValue(dst)), mix(p[1], GetGValue(dst)),
-                          mix(p[0], GetBValue(dst)));
-            } else {
-                const COLORREF src = RGB(p[2], p[1], p[0]);
-                // AND with the mask, then XOR with the image.
-                const bool keep = ReadRaw(m, m.Row(sy), sx) != 0;
-                out = keep ? (dst ^ src) : src;
-            }
-            WriteRaw(d, drow, px, ColorToRaw(d, out));
+            const COLORREF src = RGB(p[2], p[1], p[0]);
+            // AND with the mask, then XOR with the image.
+            const bool keep = ReadRaw(m, m.Row(sy), sx) != 0;
+            WriteRaw(d, drow, px, ColorToRaw(d, keep ? (dst ^ src) : src));
         }
     }
     return true;

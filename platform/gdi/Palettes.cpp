@@ -19,8 +19,9 @@ constexpr PALETTEENTRY kStaticLow[10] = {
     {0, 0, 0, 0},     {128, 0, 0, 0},   {0, 128, 0, 0},     {128, 128, 0, 0},   {0, 0, 128, 0},
     {128, 0, 128, 0}, {0, 128, 128, 0}, {192, 192, 192, 0}, {192, 220, 192, 0}, {166, 202, 240, 0}};
 constexpr PALETTEENTRY kStaticHigh[10] = {
-    {255, 251, 240, 0}, {160, 160, 164, 0}, {128, 128, 128, 0}, {255, 0, 0, 0}, {0, 255, 0, 0},
-    {255, 255, 0, 0},   {0, 0, 255, 0},     {255, 0, 255, 0},   {0, 255, 255, 0}, {255, 255, 255, 0}};
+    {255, 251, 240, 0}, {160, 160, 164, 0}, {128, 128, 128, 0}, {255, 0, 0, 0},
+    {0, 255, 0, 0},     {255, 255, 0, 0},   {0, 0, 255, 0},     {255, 0, 255, 0},
+    {0, 255, 255, 0},   {255, 255, 255, 0}};
 
 template <typename Entry>
 uint32_t Nearest(const std::vector<Entry>& table, COLORREF color,
@@ -87,12 +88,14 @@ const std::vector<PALETTEENTRY>& HalftoneEntries() {
 
 std::vector<RGBQUAD> ToQuads(const std::vector<PALETTEENTRY>& entries) {
     std::vector<RGBQUAD> q(entries.size());
-    for (size_t i = 0; i < entries.size(); ++i) q[i] = {entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
+    for (size_t i = 0; i < entries.size(); ++i)
+        q[i] = {entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
     return q;
 }
 
 HPALETTE CreatePalette(const LOGPALETTE& palette) {
-    if (palette.palVersion != 0x300 || palette.palPalEntry.empty() || palette.palPalEntry.size() > 65535) {
+    if (palette.palVersion != 0x300 || palette.palPalEntry.empty() ||
+        palette.palPalEntry.size() > 65535) {
         SetFailure(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
@@ -117,7 +120,8 @@ HPALETTE GetDefaultPalette() {
 }
 
 HPALETTE GetSystemPalette16() {
-    static const HPALETTE p = StockPalette(std::vector<PALETTEENTRY>(kStandard16, kStandard16 + 16));
+    static const HPALETTE p =
+        StockPalette(std::vector<PALETTEENTRY>(kStandard16, kStandard16 + 16));
     return p;
 }
 
@@ -132,7 +136,8 @@ unsigned RealizePalette(const HDC& dc) {
     return DisplayBitsPerPixel() <= 8 ? static_cast<unsigned>(dc->palette->entries.size()) : 0;
 }
 
-unsigned GetPaletteEntries(const HPALETTE& palette, unsigned start, unsigned count, PALETTEENTRY* entries) {
+unsigned GetPaletteEntries(const HPALETTE& palette, unsigned start, unsigned count,
+                           PALETTEENTRY* entries) {
     if (!palette) return 0;
     const auto& e = palette->entries;
     if (!entries) return static_cast<unsigned>(e.size());
@@ -147,6 +152,8 @@ unsigned GetNearestPaletteIndex(const HPALETTE& palette, COLORREF color) {
     return NearestIndex(palette->entries, color);
 }
 
-int GetObject(const HPALETTE& palette) { return palette ? static_cast<int>(palette->entries.size()) : 0; }
+int GetObject(const HPALETTE& palette) {
+    return palette ? static_cast<int>(palette->entries.size()) : 0;
+}
 
 }  // namespace vardel::gdi

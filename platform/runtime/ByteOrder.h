@@ -1,5 +1,5 @@
 // Integers kept in bytes: least significant byte first, as BMP, icons, metafiles and
-// GIF store them, or most significant first, as a big-endian ("MM") TIFF does.
+// GIF store them, or most significant first, as a big-endian ("MM") TIFF and PNG do.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +34,9 @@ inline void AppendLe16(std::vector<uint8_t>& bytes, uint16_t v) {
 }
 inline void AppendLe32(std::vector<uint8_t>& bytes, uint32_t v) {
     for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+inline void AppendBe32(std::vector<uint8_t>& bytes, uint32_t v) {
+    for (int i = 3; i >= 0; --i) bytes.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
 }  // namespace vardel

@@ -92,32 +92,56 @@ size_t TReadOnlyMemoryStream::Read(void* buffer, size_t n) {
     return n;
 }
 
-size_t TReadOnlyMemoryStream::Write(const void*, size_t) { return 0; }
+size_t TReadOnlyMemoryStream::Write(const void*, size_t) {
+    return 0;
+}
 
 int64_t TReadOnlyMemoryStream::Seek(int64_t offset, SeekOrigin origin) {
     position_ = SeekIn(offset, origin, position_, size_);
     return static_cast<int64_t>(position_);
 }
 
-void TReadOnlyMemoryStream::SetSize(int64_t) { throw EWriteError(msg::kStreamWrite); }
+void TReadOnlyMemoryStream::SetSize(int64_t) {
+    throw EWriteError(msg::kStreamWrite);
+}
 
 namespace {
 constexpr size_t kFileBuffer = 64 * 1024;
 }
+
+namespace {
+// Readers share a file and keep writers out while they read; a writer has it alone.
+// Linux enforces this only among programs that take locks (as Vardel does), so a
+// load can still see a change made by a program that writes without asking.
+bool LockWholeFile(int fd, short kind) {
+    struct flock lock {};
+    lock.l_type = kind;
+    lock.l_whence = SEEK_SET;
+    return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
+}
+}  // namespace
 
 TFileStream::TFileStream(std::string_view name, FileMode mode) {
     const std::string path = ResolveFileName(name);
     if (mode == FileMode::OpenRead) {
         fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         struct stat st {};
-        if (fd_ >= 0 && (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode))) {
+        if (fd_ >= 0 &&
+            (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode) || !LockWholeFile(fd_, F_RDLCK))) {
             ::close(fd_);
             fd_ = -1;
         }
         if (fd_ < 0) throw EFOpenError(Format(msg::kFOpen, {name}));
     } else {
         MakeDriveFolder(name);
-        fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        // Truncated only once the file is ours, so that a load in progress keeps its bytes.
+        fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        struct stat st {};
+        if (fd_ >= 0 && (::fstat(fd_, &st) != 0 || !LockWholeFile(fd_, F_WRLCK) ||
+                         (S_ISREG(st.st_mode) && ::ftruncate(fd_, 0) != 0))) {
+            ::close(fd_);
+            fd_ = -1;
+        }
         if (fd_ < 0) throw EFCreateError(Format(msg::kFCreate, {name}));
     }
     buffer_.resize(kFileBuffer);
@@ -128,6 +152,10 @@ TFileStream::~TFileStream() {
         FlushWrites();
         ::close(fd_);
     }
+}
+
+void TFileStream::Flush() {
+    if (!FlushWrites()) throw EWriteError(msg::kStreamWrite);
 }
 
 bool TFileStream::FlushWrites() {

@@ -92,6 +92,10 @@ public:
     int64_t Seek(int64_t offset, SeekOrigin origin) override;
     int64_t Size() override;
     void SetSize(int64_t size) override;
+    // Writes what is still buffered; a file that did not take it all raises
+    // EWriteError "Stream write error". Savers call it last, so that a full disk is
+    // never reported as a saved picture.
+    void Flush();
 
 private:
     bool FlushWrites();

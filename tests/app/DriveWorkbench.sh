@@ -81,16 +81,8 @@ choose() {
     fi
     sleep 0.5
 }
-# The open file dialog, if any: the one window of the program without a title (its
-# WM_NAME) of its own.
-file_dialog() {
-    local titled
-    titled=" $(xdotool search --onlyvisible --name '.+' 2> /dev/null | tr '\n' ' ') "
-    for w in $(xdotool search --onlyvisible --classname '^vardel$' 2> /dev/null); do
-        [[ "$titled" == *" $w "* ]] || { echo "$w"; return 0; }
-    done
-    return 0
-}
+# The open or save file dialog, if any: the window with one of their titles.
+file_dialog() { window "(Abrir imagen|Abrir imagen para filtrar|Guardar imagen)"; }
 file_dialog_open() { [[ -n "$(file_dialog)" ]]; }
 file_dialog_closed() { [[ -z "$(file_dialog)" ]]; }
 # Answers the open or save dialog with a full path.

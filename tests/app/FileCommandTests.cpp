@@ -1,6 +1,8 @@
 #include <fstream>
 
 #include "formats/jpeg/Jpeg.h"
+#include "formats/png/PngImage.h"
+#include "platform/gdi/Png.h"
 #include "tests/app/WorkbenchFixture.h"
 #include "tools/samples/SampleFiles.h"
 
@@ -137,4 +139,66 @@ TEST_F(WorkbenchTest, AbrirImagenOfAJpegShowsJpegPicturesThatPixelCommandsRefuse
     fileAnswers.push_back((dir / "copy.bmp").string());
     Form1->SalvarImagen2->Click();
     EXPECT_EQ(FirstBytes(dir / "copy.bmp", 1 << 20), FirstBytes(photo, 1 << 20));
+}
+
+TEST_F(WorkbenchTest, AbrirImagenOfATypedPngNameGivesABitmapThatPixelCommandsEditKeepingItsAlpha) {
+    // 3 × 1: opaque (10, 200, 30), half-transparent (200, 100, 0), fully transparent.
+    const std::vector<uint8_t> bgra = {30, 200, 10, 255, 0, 100, 200, 128, 90, 90, 90, 0};
+    const fs::path file = dir / "picture.png";
+    {
+        std::ofstream out(file, std::ios::binary);
+        std::string failure;
+        ASSERT_TRUE(gdi::WritePng(
+            {bgra.data(), 12, 3, 1, 4, true},
+            [&](const uint8_t* bytes, size_t count) {
+                out.write(reinterpret_cast<const char*>(bytes), count);
+                return count;
+            },
+            failure));
+    }
+    fileAnswers.push_back(file.string());
+    AnswerModal();
+    Form1->SalvarImagen1->Click();
+    EXPECT_TRUE(messages.empty());
+    // The open dialog offers what it always did; the typed name loads all the same.
+    EXPECT_EQ(fileRequests[0].filter, "Mapa de bits (*.bmp)|*.bmp|jpeg (*.jpg)|*.jpg");
+    auto* main = dynamic_cast<TPngImage*>(Form1->Image1->Picture().Graphic());
+    ASSERT_NE(main, nullptr);
+    EXPECT_NE(dynamic_cast<TPngImage*>(Form8->Image2->Picture().Graphic()), nullptr);
+    EXPECT_EQ(SizeOf(*Form1->Image1), Size(3, 1));
+
+    // Shown over the window's background by its alpha.
+    Form1->PaintNow();
+    gdi::HDC window = Form1->ClientContext();
+    const gdi::COLORREF back = Form1->Color();
+    auto mix = [](int s, int t) { return (s * 128 + t * 127 + 127) / 255; };
+    const int left = Form1->Image1->Left(), top = Form1->Image1->Top();
+    EXPECT_EQ(gdi::GetPixel(window, left, top), static_cast<gdi::COLORREF>(Rgb(10, 200, 30)));
+    EXPECT_EQ(gdi::GetPixel(window, left + 1, top),
+              static_cast<gdi::COLORREF>(Rgb(mix(200, gdi::GetRValue(back)),
+                                             mix(100, gdi::GetGValue(back)),
+                                             mix(0, gdi::GetBValue(back)))));
+    EXPECT_EQ(gdi::GetPixel(window, left + 2, top), back);
+    gdi::ReleaseDC(window);
+
+    // A pixel command works on it and leaves the alpha as it was.
+    Form1->ComponenteRoja1->Click();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(PixelsOf(*Form1->Image1),
+              (std::vector<TColor>{Rgb(10, 10, 10), Rgb(200, 200, 200), Rgb(90, 90, 90)}));
+    EXPECT_TRUE(main->HasAlpha());
+
+    // Saved as PNG, alpha included, whatever the name.
+    fileAnswers.push_back((dir / "saved.bmp").string());
+    Form1->SalvarImagen2->Click();
+    EXPECT_EQ(FirstBytes(dir / "saved.bmp", 4), "\x89PNG");
+    TPngImage saved;
+    TFileStream in((dir / "saved.bmp").string(), FileMode::OpenRead);
+    saved.LoadStream(in);
+    EXPECT_TRUE(saved.HasAlpha());
+    const gdi::DIBSECTION& d = saved.Image().description;
+    const uint8_t* row =
+        d.dsBm.bmBits + (d.dsBmih.biHeight > 0 ? d.dsBm.bmWidthBytes * (d.dsBm.bmHeight - 1) : 0);
+    EXPECT_EQ((std::vector<uint8_t>{row[3], row[7], row[11]}), (std::vector<uint8_t>{255, 128, 0}));
+    EXPECT_EQ(saved.Surface().ReadPixel(1, 0), Rgb(200, 200, 200));
 }

@@ -5,6 +5,9 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include <QExposeEvent>
+#include <QWindow>
+
 #include "formats/jpeg/Jpeg.h"
 #include "formats/tiff/TiffMessages.h"
 #include "tests/app/FixedPathFixture.h"
@@ -119,4 +122,56 @@ TEST_F(FixedPathTest, CargarTiffStopsBeforeForm7WhenTheReaderRaises) {
     EXPECT_EQ(messages, std::vector<std::string>{"Range check error."});
     EXPECT_TRUE(dialogs.empty());
     EXPECT_FALSE(Form7->Showing());
+}
+
+TEST_F(FixedPathTest, UncoveredOrShownAgainTheMainWindowShowsImage1InsteadOfCargarJpegsDrawing) {
+    PutPicture(*Form1->Image1, 100, 80, [](int, int) { return Rgb(0, 200, 0); });
+    PutPicture(*Form7->Image7, 40, 30, [](int, int) { return Rgb(0, 0, 200); });
+    PutJpeg(60, 30);
+    Form1->Present();
+    Form1->HistogramaGris1->Click();
+    Form7->Present();
+    auto settle = [] {
+        for (int i = 0; i < 3; ++i) QApplication::processEvents();
+    };
+    auto shown = [](TForm* form, int x, int y) {
+        return form->ClientWidget()->grab().toImage().pixelColor(x, y);
+    };
+    auto expose = [](TForm* form) {
+        QExposeEvent uncovered(QRegion(0, 0, form->Widget()->width(), form->Widget()->height()));
+        QApplication::sendEvent(form->Widget()->windowHandle(), &uncovered);
+    };
+    const std::vector<std::pair<std::string, std::function<void()>>> ways = {
+        {"uncovered",
+         [&] {
+             for (TForm* form : std::vector<TForm*>{Form1, Form3, Form7}) expose(form);
+         }},
+        {"hidden and shown again",
+         [&] {
+             Form1->Widget()->hide();
+             Form3->Dismiss();
+             Form7->Dismiss();
+             settle();
+             Form1->Widget()->show();
+             Form3->Present();
+             Form7->Present();
+         }},
+    };
+    for (const auto& [way, action] : ways) {
+        // The windows shown are exposed first; then the drawing is made.
+        settle();
+        Form1->CargarJPEG1->Click();
+        settle();
+        const QColor drawn = shown(Form1, 5, 5);
+        ASSERT_TRUE(drawn.red() > 0 && drawn.green() == 0 && drawn.blue() == 0) << way;
+        action();
+        settle();
+        EXPECT_EQ(shown(Form1, 5, 5), QColor(0, 200, 0)) << way;
+        EXPECT_EQ(ShownOnForm1(5, 5), Rgb(0, 200, 0)) << way;
+        // Pictures in views stay: the histogram's axis and bar, and Form7's picture.
+        EXPECT_EQ(shown(Form3, 16 + 50, 8 + 300), QColor(0, 0, 0)) << way;
+        EXPECT_EQ(shown(Form3, 16 + 51, 8 + 300), QColor(255, 0, 0)) << way;
+        EXPECT_EQ(shown(Form7, 5, 5), QColor(0, 0, 200)) << way;
+    }
+    EXPECT_TRUE(messages.empty());
 }

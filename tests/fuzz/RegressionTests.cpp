@@ -16,9 +16,11 @@ using Target = void (*)(const uint8_t*, size_t);
 const std::map<std::string, Target>& Targets() {
     static const std::map<std::string, Target> targets = {
         {"bmp", vardel::fuzz::FuzzBmp}, {"ico", vardel::fuzz::FuzzIcon}, {"metafile", vardel::fuzz::FuzzMetafile},
+        {"metafile-play", vardel::fuzz::FuzzMetafilePlay},
         {"jpeg", vardel::fuzz::FuzzJpeg},
         {"tiff", vardel::fuzz::FuzzTiff},
-        {"gif", vardel::fuzz::FuzzGif}, {"gif-roundtrip", vardel::fuzz::FuzzGifRoundTrip}};
+        {"gif", vardel::fuzz::FuzzGif}, {"gif-roundtrip", vardel::fuzz::FuzzGifRoundTrip},
+        {"png", vardel::fuzz::FuzzPng}};
     return targets;
 }
 

@@ -261,6 +261,18 @@ TEST(GdiBitmaps, DeviceBitmapsConvertToAnyDepthWithATable) {
     EXPECT_EQ(RGB(corner.rgbRed, corner.rgbGreen, corner.rgbBlue), RGB(0, 0, 255));
 }
 
+TEST(GdiBitmaps, RowWidthsOfVeryWideBitmapsAreExact) {
+    // 2^26 + 1 pixels of 32 bits: the width in bits no longer fits in an int.
+    const int wide = (1 << 26) + 1;
+    HBITMAP device = CreateCompatibleBitmap(nullptr, wide, 1);
+    ASSERT_TRUE(device);
+    DIBSECTION d;
+    ASSERT_TRUE(GetObject(device, d));
+    EXPECT_EQ(d.dsBm.bmWidthBytes, int64_t{wide} * 4);
+    // A section row wider than 2 GiB is refused, never allocated short.
+    EXPECT_FALSE(CreateDIBSection(nullptr, Info((1 << 30) + 1, 1, 32), DIB_RGB_COLORS, nullptr));
+}
+
 TEST(GdiPalettes, NearestIndexHalftoneAndEightBitDisplay) {
     LOGPALETTE lp;
     lp.palPalEntry = {{0, 0, 0, 0}, {255, 0, 0, 0}, {0, 0, 255, 0}};

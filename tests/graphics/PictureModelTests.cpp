@@ -147,6 +147,11 @@ TEST(Bitmap, ResizingKeepsTheTopLeftAndFillsWithTheBrush) {
     EXPECT_EQ(bitmap.Surface().ReadPixel(21, 0), clGreen);
     bitmap.SetPixelLayout(TPixelLayout::Format16Bit);
     EXPECT_EQ(bitmap.PixelLayout(), TPixelLayout::Format16Bit);
+    // From 5-5-5 the 16-bit layout is rebuilt with its own 5-6-5 masks.
+    bitmap.SetPixelLayout(TPixelLayout::Format15Bit);
+    bitmap.SetPixelLayout(TPixelLayout::Format16Bit);
+    EXPECT_EQ(bitmap.PixelLayout(), TPixelLayout::Format16Bit);
+    EXPECT_EQ(bitmap.Surface().ReadPixel(10, 0), clWhite);
     bitmap.SetHeight(0);
     EXPECT_TRUE(bitmap.IsEmpty());
 }
@@ -286,6 +291,11 @@ TEST(Picture, LoadingByExtensionAndNotifications) {
     EXPECT_EQ(notified, 5);
     picture.SaveFile((tmp.dir / "nothing.bmp").string());
     EXPECT_FALSE(fs::exists(tmp.dir / "nothing.bmp"));
+    // A subscriber that refuses the assignment: the copy is freed, the failure passes on.
+    picture.OnModified = [](TPicture*) { throw EInvalidOperation("refused"); };
+    EXPECT_EQ(MessageOf([&] { picture.AssignGraphic(&other); }), "refused");
+    EXPECT_EQ(picture.Graphic(), nullptr);
+    other.Surface().WritePixel(0, 0, clRed);  // the original no longer reaches the picture
 }
 
 TEST(Picture, RegistryRowsLookupAndRemoval) {

@@ -1,23 +1,9 @@
 // vardel-cli with JPEG files: info from the header, convert to what the workbench
 // shows, save writing the JPEG bytes, the library's error for damaged files.
-#include <cstdio>
-
-#include <sys/wait.h>
-
 #include "tests/jpeg/JpegTestSupport.h"
 
 namespace vardel::test {
 namespace {
-
-std::string Output(const std::string& command, int& status) {
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string text;
-    char buffer[256];
-    while (pipe && std::fgets(buffer, sizeof buffer, pipe)) text += buffer;
-    status = pipe ? pclose(pipe) : -1;
-    status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return text;
-}
 
 TEST_F(JpegTest, CompanionReportsConvertsAndSavesJpegFiles) {
     REQUIRE_JPEG_TOOLS();

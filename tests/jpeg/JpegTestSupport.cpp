@@ -1,47 +1,9 @@
 #include "tests/jpeg/JpegTestSupport.h"
 
 #include <algorithm>
-#include <atomic>
-#include <cstdlib>
 #include <fstream>
-#include <iterator>
-
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace vardel::test {
-
-TScratchDir::TScratchDir() {
-    static std::atomic<int> serial{0};
-    path_ = fs::path(::testing::TempDir()) /
-            ("vardel-jpeg-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
-    fs::create_directories(path_);
-}
-
-TScratchDir::~TScratchDir() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-}
-
-std::vector<uint8_t> ReadBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const fs::path& file, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(file, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
-int RunCommand(const std::string& command) {
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string Quote(const fs::path& path) {
-    return "'" + path.string() + "'";
-}
 
 bool HaveJpegTools() {
     return *VARDEL_CJPEG && *VARDEL_DJPEG;

@@ -13,29 +13,12 @@
 #include "formats/Modules.h"
 #include "formats/jpeg/Jpeg.h"
 #include "tests/MessageOf.h"
+#include "tests/TestFiles.h"
 
 namespace vardel::test {
 
-namespace fs = std::filesystem;
-
 #define REQUIRE_JPEG_TOOLS() \
     if (!HaveJpegTools()) GTEST_SKIP() << "cjpeg/djpeg (libjpeg-turbo-progs) not installed"
-
-// A folder of its own for each test, removed afterwards.
-class TScratchDir {
-  public:
-    TScratchDir();
-    ~TScratchDir();
-    fs::path operator/(const std::string& name) const { return path_ / name; }
-
-  private:
-    fs::path path_;
-};
-
-std::vector<uint8_t> ReadBytes(const fs::path& file);
-void WriteBytes(const fs::path& file, const std::vector<uint8_t>& bytes);
-int RunCommand(const std::string& command);  // the exit status
-std::string Quote(const fs::path& path);
 
 bool HaveJpegTools();
 // A colour test picture (gradients, hard edges, grain) of the given size, compressed

@@ -29,14 +29,14 @@ struct TempHome {
 };
 }  // namespace
 
-TEST(StrToInt, AcceptsBlanksSignsAndHexPrefixesAndRefusesEverythingElseWithTheText) {
+TEST(StrToInt, AcceptsBlanksSignsAndHexPatternsAndRefusesEverythingElseWithTheText) {
     const std::pair<const char*, int> good[] = {
-        {"50", 50},  {" 7", 7},   {"   -12", -12},           {"+8", 8},
-        {"$1F", 31}, {"x10", 16}, {"0x7fffffff", INT32_MAX}, {"-2147483648", INT32_MIN},
-        {"007", 7}};
+        {"50", 50},  {" 7", 7},         {"   -12", -12},           {"+8", 8},
+        {"$1F", 31}, {"x10", 16},       {"0x7fffffff", INT32_MAX}, {"-2147483648", INT32_MIN},
+        {"007", 7},  {"$FFFFFFFF", -1}, {"0x80000000", INT32_MIN}, {"$000000001", 1}};
     for (const auto& [text, value] : good) EXPECT_EQ(StrToInt(text), value) << text;
     for (const char* bad : {"", " ", "7 ", "abc", "1a", "-", "$", "0x", "-$10", "+x1", "2147483648",
-                            "-2147483649", "0x80000000", "1.5"})
+                            "-2147483649", "$100000000", "x1FFFFFFFF", "1.5", "$-1", "$ 1"})
         EXPECT_EQ(MessageOf<EConvertError>([&] { StrToInt(bad); }),
                   std::string("'") + bad + "' is not a valid integer value");
 }
@@ -103,6 +103,32 @@ TEST(Files, DriveNamesMapIntoTheDataFolderAndMessagesKeepTheName) {
     f.SetPosition(0);
     f.ReadBuffer(all.data(), all.size());
     for (size_t i = 0; i < all.size(); i += 997) ASSERT_EQ(all[i], static_cast<uint8_t>(i));
+}
+
+TEST(Files, ALoadKeepsWritersOutAndASaveKeepsLoadsOut) {
+    TempHome home;
+    const char* name = "C:\\shared.bin";
+    auto create = [&] { TFileStream f(name, FileMode::Create); };
+    auto open = [&] { TFileStream f(name, FileMode::OpenRead); };
+    {
+        TFileStream f(name, FileMode::Create);
+        f.WriteBuffer("abc", 3);
+    }
+    {
+        TFileStream reading(name, FileMode::OpenRead);
+        TFileStream alsoReading(name, FileMode::OpenRead);  // loads share the file
+        EXPECT_EQ(MessageOf<EFCreateError>(create), "Cannot create file C:\\shared.bin");
+        EXPECT_EQ(FileSizeByName(name), 3);  // the refused save truncated nothing
+        uint8_t bytes[3];
+        reading.ReadBuffer(bytes, 3);
+        EXPECT_EQ(bytes[2], 'c');
+    }
+    {
+        TFileStream writing(name, FileMode::Create);
+        EXPECT_EQ(MessageOf<EFOpenError>(open), "Cannot open file C:\\shared.bin");
+    }
+    EXPECT_NO_THROW(open());
+    EXPECT_NO_THROW(create());
 }
 
 TEST(Files, ExtensionsFollowTheLastDotAfterAnySeparator) {

@@ -188,5 +188,4 @@ TEST(TiffFile, TruncatedDirectoryKeepsWholeEntriesAndEndsTheChain) {
     EXPECT_EQ(read.Dir().EntryCount(), 2);
     EXPECT_EQ(read.Value(257), 6u);
     EXPECT_EQ(read.Dir().NextOffset(), 0);
-    EXPECT_FALSE(read.Dir().ReadError());
 }

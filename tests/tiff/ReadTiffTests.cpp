@@ -163,6 +163,7 @@ TEST(ReadTiff, EveryMessageAndWhatItEnds) {
         {With(rgb, {258, kShort, {8, 8, 16}}), kRgbBits, false},
         {With(With(rgb, {258, kShort, {8, 8, 8, 16}}), {277, kShort, {4}}), kRgbBits, false},
         {With(rgb, {284, kShort, {2}}), kRgbPlanar, false},
+        {With(palette, {277, kShort, {2}}), kPaletteSamples, false},  // an alpha sample
         {noStrips, kImageData, false},
         {shortStrip, kImageData, false},
         {pastTheEnd, kImageData, false},
@@ -194,6 +195,43 @@ TEST(ReadTiff, EveryMessageAndWhatItEnds) {
     ReadGrayImage(path, *file.GetDirectory(1), target);
     ReadBilevelImage(path, *file.GetDirectory(2), target);
     EXPECT_EQ(log.Texts(), (std::vector<std::string>{kGreyBits, kNoBitsPerSample, kNoPhotometric}));
+}
+
+TEST(ReadTiff, BitsStoredLowestFirstAtEveryDepth) {
+    // Each image once as stored normally and once with the bits of every byte reversed
+    // and FillOrder 2: both show the same pixels.
+    auto reversed = [](TDirectorySpec spec) {
+        for (auto& strip : spec.strips)
+            for (uint8_t& byte : strip) {
+                uint8_t r = 0;
+                for (int bit = 0; bit < 8; ++bit) r |= ((byte >> bit) & 1) << (7 - bit);
+                byte = r;
+            }
+        return With(std::move(spec), {266, kShort, {2}});
+    };
+    std::vector<uint8_t> rgba(24);
+    for (size_t i = 0; i < rgba.size(); ++i) rgba[i] = static_cast<uint8_t>(i * 37 + 1);
+    TDirectorySpec rgbaSpec =
+        With(ImageDirectory(3, 2, {8, 8, 8, 8}, 2, rgba, 1), {277, kShort, {4}});
+    TDirectorySpec palette4 = ImageDirectory(3, 1, {4}, 3, {0x1F, 0x50}, 1);
+    palette4.entries.push_back({320, kShort, SixteenColours()});
+    const std::vector<TDirectorySpec> images = {
+        ImageDirectory(10, 2, {1}, 0, {0b10110000, 0b01000000, 0b00000001, 0b11000000}, 1),
+        ImageDirectory(3, 2, {4}, 1, {0x01, 0xF0, 0x87, 0x20}, 2),
+        ImageDirectory(5, 1, {8}, 1, {1, 2, 64, 128, 255}, 1),
+        palette4,
+        ImageDirectory(2, 2, {8, 8, 8}, 2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, 1),
+        rgbaSpec,
+    };
+    for (bool intel : {true, false}) {
+        for (const TDirectorySpec& image : images) {
+            const std::vector<TColor> plain = TLoad(BuildTiff(intel, {image})).Pixels();
+            ASSERT_NE(plain, std::vector<TColor>{kMarker});
+            EXPECT_EQ(TLoad(BuildTiff(intel, {reversed(image)})).Pixels(), plain);
+            // FillOrder 1 is the default said out loud.
+            EXPECT_EQ(TLoad(BuildTiff(intel, {With(image, {266, kShort, {1}})})).Pixels(), plain);
+        }
+    }
 }
 
 TEST(ReadTiff, DirectoriesInTurnAndWhatTheTargetKeeps) {

@@ -168,3 +168,44 @@ TEST(TiffOracle, LibtiffTestImagesDecodeOrAreRefusedWithTheirMessage) {
     }
     EXPECT_EQ(compared, static_cast<int>(decoded.size()));
 }
+
+TEST(TiffOracle, InfoFailsWhenNothingCouldBeRead) {
+    TTempDir dir;
+    const std::vector<uint8_t> grey = {10, 20};
+    TDirectorySpec compressed = ImageDirectory(2, 1, {8}, 1, grey, 1);
+    compressed.entries[3] = {259, kShort, {5}};                          // Compression: LZW
+    const TDirectorySpec deep = ImageDirectory(1, 1, {16}, 1, grey, 1);  // passed over
+    const std::string message = tiffmsg::CompressedMessage(tiffmsg::kCompressedGrey) + "\n";
+
+    // No directory decodes: the reader's messages, then the failure.
+    const std::string none = dir.Write("none.tif", BuildTiff(true, {compressed, deep}));
+    TRun run = Cli(dir, "info " + none);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, message + "No image decoded from " + none + "\n");
+    // One of them decodes: every directory is listed, the failed ones too.
+    const std::string some =
+        dir.Write("some.tif", BuildTiff(true, {compressed, ImageDirectory(2, 1, {8}, 1, grey, 1)}));
+    run = Cli(dir, "info " + some);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, message);
+    EXPECT_EQ(run.out,
+              "{\"kind\":\"tiff\",\"width\":2,\"height\":1,\"directories\":["
+              "{\"width\":2,\"height\":1,\"photometric\":1,\"bits\":8,\"strips\":1},"
+              "{\"width\":2,\"height\":1,\"photometric\":1,\"bits\":8,\"strips\":1}]}\n");
+
+    // Files of every kind that hold no picture fail alike.
+    const std::vector<std::pair<std::string, std::vector<uint8_t>>> empty = {
+        {"empty.tif", {'I', 'I', 42, 0, 0, 0, 0, 0}},
+        {"empty.bmp", {}},
+        {"empty.jpg", {}},
+        {"no-frames.gif", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0, ';'}},
+    };
+    for (const auto& [name, bytes] : empty) {
+        const std::string path = dir.Write(name, bytes);
+        run = Cli(dir, "info " + path);
+        EXPECT_EQ(run.status, 1) << name;
+        EXPECT_EQ(run.out, "") << name;
+        EXPECT_EQ(run.err, "No image decoded from " + path + "\n") << name;
+    }
+}

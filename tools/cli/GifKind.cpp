@@ -40,11 +40,14 @@ int GifFrames(const std::string& in, const std::string& dir) {
     TGIFImage gif;
     gif.LoadFile(in);
     std::filesystem::create_directories(dir);
+    int written = 0;
     for (int i = 0; i < gif.Frames().Count(); ++i)
-        if (TBitmap* bitmap = gif.GetFrameBitmap(gif.Frames()[i]))
+        if (TBitmap* bitmap = gif.GetFrameBitmap(gif.Frames()[i])) {
             bitmap->SaveFile(
                 (std::filesystem::path(dir) / ("frame-" + std::to_string(i) + ".bmp")).string());
-    return 0;
+            ++written;
+        }
+    return written;
 }
 
 }  // namespace vardel::cli

@@ -60,6 +60,9 @@ int TiffInfo(const std::string& file) {
     tiff.SetFileName(file);
     // The reader has already said why the file is not one.
     if (!tiff.Valid()) return 1;
+    // A file of which no directory could be decoded fails, as convert does; what the
+    // reader said about each directory is on standard error already.
+    if (target.IsEmpty()) return NothingDecoded(file);
     std::vector<Json> directories;
     for (int i = 0; i < tiff.DirectoryCount(); ++i)
         directories.push_back(DescribeDirectory(*tiff.GetDirectory(static_cast<uint8_t>(i)), file));
@@ -73,12 +76,9 @@ int TiffInfo(const std::string& file) {
 int TiffConvert(const std::string& in, const std::string& out) {
     TBitmap target;
     ReadTiffFile(in, target);
-    if (target.IsEmpty()) {
-        // The reader's messages (if any) went to standard error before this line.
-        std::fprintf(stderr, "No image decoded from %s\n", in.c_str());
-        return 1;
-    }
-    target.SaveFile(out);
+    // The reader's messages (if any) went to standard error before this line.
+    if (target.IsEmpty()) return NothingDecoded(in);
+    WriteConverted(target, out);
     return 0;
 }
 

@@ -3,7 +3,12 @@
 // run gives the same files.
 //
 //   vardel-samples SAMPLES_DIR ICON_FILE
+//   vardel-samples --landscape WIDTH HEIGHT FILE.jpg
+//
+// The second form paints the lake of 1.jpg at another size (the end-to-end tests open
+// a photograph larger than the screen).
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <string>
 
@@ -14,8 +19,17 @@
 using namespace vardel::samples;
 
 int main(int argc, char** argv) {
+    if (argc == 5 && std::string(argv[1]) == "--landscape") {
+        const int width = std::atoi(argv[2]), height = std::atoi(argv[3]);
+        if (width > 0 && height > 0 && width <= 16384 && height <= 16384) {
+            WriteJpeg(PaintLandscape(width, height), 90, argv[4]);
+            return 0;
+        }
+    }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: vardel-samples SAMPLES_DIR ICON_FILE\n");
+        std::fprintf(stderr,
+                     "usage: vardel-samples SAMPLES_DIR ICON_FILE\n"
+                     "       vardel-samples --landscape WIDTH HEIGHT FILE.jpg\n");
         return 2;
     }
     const std::string dir = argv[1];

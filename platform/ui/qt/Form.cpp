@@ -1,6 +1,7 @@
 #include "platform/ui/qt/Form.h"
 
 #include <QEventLoop>
+#include <QLineEdit>
 
 #include <algorithm>
 
@@ -21,10 +22,7 @@ TForm::TForm(std::string name)
     SetColor(gdi::GetSysColor(gdi::COLOR_BTNFACE));
     OnInvalidate = [this] { widget_->Client()->update(); };
     OnSurfaceChanged = [this](const gdi::RECT& area) { widget_->Client()->SurfaceChanged(area); };
-    OnResize = [this] {
-        UpdateFrame();
-        ApplyGeometry();
-    };
+    OnResize = [this] { ApplyGeometry(); };
     SetFrameExtent(2 * kFrameBorder, kTitleBarHeight + 2 * kFrameBorder);
     ApplyGeometry();
 }
@@ -43,11 +41,6 @@ void TForm::SetCaption(std::string caption) {
     widget_->setWindowTitle(QString::fromStdString(Caption()));
 }
 
-void TForm::UpdateFrame() {
-    const int menuHeight = widget_->MenuBarHeight(ClientWidth());
-    SetFrameExtent(2 * kFrameBorder, kTitleBarHeight + 2 * kFrameBorder + menuHeight);
-}
-
 void TForm::SetBounds(int left, int top, int width, int height) {
     // The menu bar's height depends on the client width, which the outer width gives.
     const int clientWidth = std::max(0, width - 2 * kFrameBorder);
@@ -58,8 +51,10 @@ void TForm::SetBounds(int left, int top, int width, int height) {
 }
 
 void TForm::ApplyGeometry() {
-    widget_->move(Left(), Top());
-    widget_->LayOut(ClientWidth(), ClientHeight());
+    widget_->Place();
+    // The outer size counts the menu bar's rows as the window shows them.
+    SetFrameExtent(2 * kFrameBorder,
+                   kTitleBarHeight + 2 * kFrameBorder + widget_->Placement().menuHeight);
 }
 
 void TForm::SetMenu(TMainMenu* menu) {
@@ -70,9 +65,36 @@ void TForm::SetMenu(TMainMenu* menu) {
 }
 
 void TForm::Present() {
+    const bool opening = !Showing();
     widget_->show();
     widget_->raise();
     widget_->activateWindow();
+    if (opening) {
+        FocusFirstControl();
+        // The desktop makes the window active a moment later, which can take the
+        // selection away: the first control is given the focus again then.
+        widget_->FocusFirstControlOnActivation(!widget_->isActiveWindow());
+    }
+}
+
+void TForm::FocusFirstControl() {
+    // Each time the window opens, typing goes to its first field and replaces the text
+    // offered there.
+    for (TWinControl* control : TabOrderControls()) {
+        QWidget* widget = control->Widget();
+        if (!widget || !widget->isVisible() || !widget->isEnabled()) continue;
+        widget->setFocus(Qt::TabFocusReason);
+        if (auto* edit = qobject_cast<QLineEdit*>(widget)) edit->selectAll();
+        return;
+    }
+}
+
+TButton* TForm::DefaultButton() const {
+    for (TWinControl* control : winControls_) {
+        auto* button = dynamic_cast<TButton*>(control);
+        if (button && button->Default() && button->Enabled() && button->Visible()) return button;
+    }
+    return nullptr;
 }
 
 int TForm::PresentModal() {

@@ -16,6 +16,7 @@ namespace vardel {
 
 class TFormWidget;
 class TMainMenu;
+class TButton;
 class TPopupMenu;
 class TWinControl;
 
@@ -38,7 +39,9 @@ class TForm : public TWindow {
     // Outer bounds: the frame and the menu bar are taken off for the client area.
     void SetBounds(int left, int top, int width, int height) override;
 
-    // Makes the window visible and brings it to the front; the caller goes on.
+    // Makes the window visible and brings it to the front; the caller goes on. A window
+    // that opens gives the focus to the first control of its tab order, an edit field
+    // with its text selected.
     void Present();
     // Shows the window and handles events in a nested loop until it is dismissed,
     // then hides it and returns ModalResult. The other windows take no input
@@ -71,6 +74,8 @@ class TForm : public TWindow {
 
     // The native controls in their tab order.
     std::vector<TWinControl*> TabOrderControls() const;
+    // The button that Enter presses wherever the focus is in the window, if any.
+    TButton* DefaultButton() const;
 
     // The Qt peer (tests and the controls' widgets).
     QWidget* Widget() const;
@@ -83,7 +88,8 @@ class TForm : public TWindow {
     void AddWinControl(TWinControl* control);
     void RemoveWinControl(TWinControl* control);
     void UpdateTabOrder();
-    void UpdateFrame();
+    // Typing goes to the first control of the tab order (an edit field's text selected).
+    void FocusFirstControl();
     void ApplyGeometry();
     void CloseRequested();
 

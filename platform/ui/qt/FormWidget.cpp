@@ -2,11 +2,17 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QMoveEvent>
 #include <QPainter>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
+#include <QWindow>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "platform/gdi/Gdi.h"
 #include "platform/ui/qt/Application.h"
@@ -27,6 +33,16 @@ TShiftState ShiftOf(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
     if (buttons & Qt::RightButton) shift |= ssRight;
     if (buttons & Qt::MiddleButton) shift |= ssMiddle;
     return shift;
+}
+
+// The menu bar wraps onto at most this many rows before a window that sizes itself to
+// its contents grows wider for it.
+constexpr int kMenuRows = 2;
+// What one press of an arrow key or one step of a scroll bar's arrow scrolls.
+constexpr int kScrollStep = 20;
+
+gdi::RECT ToRect(const QRect& r) {
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
 
 void Handle(const std::function<void()>& handler) {
@@ -72,8 +88,8 @@ void TClientWidget::CopySurface() {
     info.bmiHeader.biCompression = gdi::BI_RGB;
     gdi::HDC screen = gdi::GetDC();
     // Scan lines count from the bottom of the picture.
-    gdi::GetDIBits(screen, surface, static_cast<unsigned>(h - bottom), static_cast<unsigned>(bottom - top),
-                   image_.bits(), info, gdi::DIB_RGB_COLORS);
+    gdi::GetDIBits(screen, surface, static_cast<unsigned>(h - bottom),
+                   static_cast<unsigned>(bottom - top), image_.bits(), info, gdi::DIB_RGB_COLORS);
     gdi::ReleaseDC(screen);
     // The fourth byte of a 32-bit pixel is unused; Qt reads it as opaque alpha.
     for (int y = top; y < bottom; ++y) {
@@ -125,6 +141,9 @@ void TClientWidget::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TClientWidget::mousePressEvent(QMouseEvent* event) {
+    // The mouse takes over from the keyboard's use of the menu bar.
+    if (TMenuBarWidget* bar = static_cast<TFormWidget*>(parentWidget())->MenuBar())
+        bar->Deactivate();
     if (!capture_) capture_ = ControlAt(event->position().toPoint());
 }
 
@@ -140,7 +159,23 @@ void TClientWidget::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 TFormWidget::TFormWidget(TForm& form)
-    : form_(form), client_(std::make_unique<TClientWidget>(this, form)) {}
+    : form_(form),
+      client_(std::make_unique<TClientWidget>(this, form)),
+      horizontal_(std::make_unique<QScrollBar>(Qt::Horizontal, this)),
+      vertical_(std::make_unique<QScrollBar>(Qt::Vertical, this)),
+      corner_(std::make_unique<QWidget>(this)) {
+    corner_->setAutoFillBackground(true);
+    corner_->hide();
+    for (QScrollBar* bar : {horizontal_.get(), vertical_.get()}) {
+        // The keys that scroll go to the window, never to a bar.
+        bar->setFocusPolicy(Qt::NoFocus);
+        bar->setSingleStep(kScrollStep);
+        bar->hide();
+        connect(bar, &QScrollBar::valueChanged, this, [this] {
+            if (!layingOut_) Scrolled();
+        });
+    }
+}
 
 TFormWidget::~TFormWidget() = default;
 
@@ -156,21 +191,199 @@ int TFormWidget::MenuBarHeight(int clientWidth) const {
     return menuBar_ ? menuBar_->heightForWidth(clientWidth) : 0;
 }
 
-void TFormWidget::LayOut(int clientWidth, int clientHeight) {
+QMargins TFormWidget::FrameMargins() const {
+    QMargins margins(kFrameBorder, kTitleBarHeight + kFrameBorder, kFrameBorder, kFrameBorder);
+    if (testAttribute(Qt::WA_WState_Created)) {
+        const QRect inner = geometry(), outer = frameGeometry();
+        margins.setLeft(std::max(margins.left(), inner.left() - outer.left()));
+        margins.setTop(std::max(margins.top(), inner.top() - outer.top()));
+        margins.setRight(std::max(margins.right(), outer.right() - inner.right()));
+        margins.setBottom(std::max(margins.bottom(), outer.bottom() - inner.bottom()));
+    }
+    return margins;
+}
+
+void TFormWidget::Place() {
+    TPlacementRequest request;
+    request.client = QSize(form_.ClientWidth(), form_.ClientHeight());
+    if (menuBar_) {
+        if (form_.AutoSize()) request.leastWidth = menuBar_->LeastWidth(kMenuRows);
+        request.menuHeight = [this](int width) { return menuBar_->heightForWidth(width); };
+    }
+    request.position = QPoint(form_.Left(), form_.Top());
+    QScreen* screen = QGuiApplication::screenAt(request.position);
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    request.screen = screen ? screen->availableGeometry() : QRect(0, 0, INT_MAX / 4, INT_MAX / 4);
+    request.frame = FrameMargins();
+    const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    request.scrollBars = QSize(extent, extent);
+    placement_ = PlaceWindow(request);
+    const TPlacement& p = placement_;
+    const QSize view = p.view;
+
     layingOut_ = true;
-    const int menuHeight = MenuBarHeight(clientWidth);
-    if (menuBar_) menuBar_->setGeometry(0, 0, clientWidth, menuHeight);
-    client_->setGeometry(0, menuHeight, clientWidth, clientHeight);
-    const QSize size(clientWidth, menuHeight + clientHeight);
+    if (menuBar_) menuBar_->setGeometry(0, 0, p.width, p.menuHeight);
+    horizontal_->setRange(0, std::max(0, request.client.width() - view.width()));
+    horizontal_->setPageStep(std::max(1, view.width()));
+    horizontal_->setGeometry(0, p.menuHeight + view.height(), view.width(), extent);
+    horizontal_->setVisible(p.horizontal);
+    vertical_->setRange(0, std::max(0, request.client.height() - view.height()));
+    vertical_->setPageStep(std::max(1, view.height()));
+    vertical_->setGeometry(view.width(), p.menuHeight, extent, view.height());
+    vertical_->setVisible(p.vertical);
+    corner_->setGeometry(view.width(), p.menuHeight + view.height(), extent, extent);
+    QPalette palette = corner_->palette();
+    palette.setColor(QPalette::Window, WindowColor());
+    corner_->setPalette(palette);
+    corner_->setVisible(p.horizontal && p.vertical);
+    origin_ = QPoint(horizontal_->value(), vertical_->value());
+    client_->setGeometry(-origin_.x(), p.menuHeight - origin_.y(), request.client.width(),
+                         request.client.height());
+    placedSize_ = QSize(p.width, p.Height());
     // A window that sizes itself to its contents cannot be resized by hand.
-    if (form_.AutoSize())
-        setFixedSize(size);
-    else {
+    if (form_.AutoSize()) {
+        setFixedSize(placedSize_);
+    } else {
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        resize(size);
+        resize(placedSize_);
     }
+    if (isVisible() && p.position != pos()) {
+        // The desktop reports the moves of a window it shows a while later, one by one.
+        movesPending_.push_back(p.position);
+        if (movesPending_.size() > 8) movesPending_.erase(movesPending_.begin());
+    }
+    move(p.position);
     layingOut_ = false;
+}
+
+gdi::RECT TFormWidget::VisibleClientRect() const {
+    return ToRect(QRect(origin_, placement_.view) &
+                  QRect(0, 0, form_.ClientWidth(), form_.ClientHeight()));
+}
+
+void TFormWidget::Scrolled() {
+    const QPoint origin(horizontal_->value(), vertical_->value());
+    if (origin == origin_) return;
+    const QRegion uncovered =
+        QRegion(QRect(origin, placement_.view)).subtracted(QRect(origin_, placement_.view));
+    origin_ = origin;
+    client_->move(-origin_.x(), placement_.menuHeight - origin_.y());
+    // As on a screen that scrolls, the part that comes into sight is painted from the
+    // controls; what a window canvas drew there is gone.
+    for (const QRect& r : uncovered) form_.InvalidateRect(ToRect(r));
+}
+
+bool TFormWidget::ScrollByKey(int key) {
+    struct TScrollKey {
+        int key;
+        bool across;
+        QAbstractSlider::SliderAction action;
+    };
+    static constexpr TScrollKey kKeys[] = {
+        {Qt::Key_Up, false, QAbstractSlider::SliderSingleStepSub},
+        {Qt::Key_Down, false, QAbstractSlider::SliderSingleStepAdd},
+        {Qt::Key_PageUp, false, QAbstractSlider::SliderPageStepSub},
+        {Qt::Key_PageDown, false, QAbstractSlider::SliderPageStepAdd},
+        {Qt::Key_Home, false, QAbstractSlider::SliderToMinimum},
+        {Qt::Key_End, false, QAbstractSlider::SliderToMaximum},
+        {Qt::Key_Left, true, QAbstractSlider::SliderSingleStepSub},
+        {Qt::Key_Right, true, QAbstractSlider::SliderSingleStepAdd},
+    };
+    for (const TScrollKey& k : kKeys) {
+        if (k.key != key) continue;
+        QScrollBar* bar = k.across ? horizontal_.get() : vertical_.get();
+        if (bar->isHidden()) return false;
+        bar->triggerAction(k.action);
+        return true;
+    }
+    return false;
+}
+
+void TFormWidget::ToggleMenuBar() {
+    if (menuBar_->Active())
+        menuBar_->Deactivate();
+    else
+        menuBar_->Activate(0);
+}
+
+void TFormWidget::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    altAlone_ = key == Qt::Key_Alt && (modifiers & ~Qt::AltModifier) == Qt::NoModifier;
+    if (altAlone_) return;
+    if (modifiers == Qt::NoModifier) {
+        if (key == Qt::Key_F10 && menuBar_) {
+            ToggleMenuBar();
+            return;
+        }
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (TButton* button = form_.DefaultButton()) {
+                button->Click();
+                return;
+            }
+        }
+        // Escape closes a dialog as its title-bar button does.
+        if (key == Qt::Key_Escape && form_.Modal()) {
+            Handle([this] { form_.CloseRequested(); });
+            return;
+        }
+        if (ScrollByKey(key)) return;
+    }
+    event->ignore();
+}
+
+void TFormWidget::keyReleaseEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Alt && altAlone_ && !event->isAutoRepeat() && menuBar_) {
+        altAlone_ = false;
+        ToggleMenuBar();
+        return;
+    }
+    event->ignore();
+}
+
+void TFormWidget::wheelEvent(QWheelEvent* event) {
+    // The wheel scrolls the way it turns; a window that scrolls only sideways takes the
+    // ordinary wheel sideways.
+    const QPoint delta = event->angleDelta();
+    const bool sideways = std::abs(delta.x()) > std::abs(delta.y()) || vertical_->isHidden();
+    QScrollBar* bar = sideways ? horizontal_.get() : vertical_.get();
+    if (bar->isHidden()) {
+        event->ignore();
+        return;
+    }
+    QCoreApplication::sendEvent(bar, event);
+}
+
+QColor TFormWidget::WindowColor() const {
+    const gdi::COLORREF color = form_.Color();
+    return QColor(gdi::GetRValue(color), gdi::GetGValue(color), gdi::GetBValue(color));
+}
+
+void TFormWidget::paintEvent(QPaintEvent* event) {
+    // Beside a picture narrower than the menu bar the window shows its own colour.
+    QPainter(this).fillRect(event->rect(), WindowColor());
+}
+
+void TFormWidget::showEvent(QShowEvent* event) {
+    if (!watchingExposure_ && windowHandle()) {
+        windowHandle()->installEventFilter(this);
+        watchingExposure_ = true;
+    }
+    QWidget::showEvent(event);
+}
+
+void TFormWidget::hideEvent(QHideEvent* event) {
+    focusFirstOnActivation_ = false;
+    QWidget::hideEvent(event);
+}
+
+bool TFormWidget::eventFilter(QObject* watched, QEvent* event) {
+    // Uncovered, restored or shown again: the window paints what is in sight from its
+    // controls, so what a window canvas drew there gives way to them, as on a screen.
+    if (event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed())
+        form_.InvalidateRect(VisibleClientRect());
+    return false;
 }
 
 void TFormWidget::closeEvent(QCloseEvent* event) {
@@ -180,23 +393,32 @@ void TFormWidget::closeEvent(QCloseEvent* event) {
 }
 
 void TFormWidget::resizeEvent(QResizeEvent*) {
-    if (layingOut_ || form_.AutoSize()) return;
+    if (layingOut_ || form_.AutoSize() || size() == placedSize_) return;
     // The user resized the window: the client area follows.
-    const int menuHeight = MenuBarHeight(width());
-    if (menuBar_) menuBar_->setGeometry(0, 0, width(), menuHeight);
-    client_->setGeometry(0, menuHeight, width(), std::max(0, height() - menuHeight));
-    if (width() != form_.ClientWidth() || height() - menuHeight != form_.ClientHeight())
-        form_.SetClientSize(width(), std::max(0, height() - menuHeight));
+    const int clientWidth = width(), clientHeight = std::max(0, height() - MenuBarHeight(width()));
+    if (clientWidth != form_.ClientWidth() || clientHeight != form_.ClientHeight())
+        form_.SetClientSize(clientWidth, clientHeight);
+    else
+        Place();
 }
 
 void TFormWidget::moveEvent(QMoveEvent*) {
-    // Where the user put the window is where it stays when it later changes size.
     const QPoint at = pos();
-    if (at.x() != form_.Left() || at.y() != form_.Top())
-        form_.TWindow::SetBounds(at.x(), at.y(), form_.Width(), form_.Height());
+    if (at == placement_.position) return;
+    const auto pending = std::find(movesPending_.begin(), movesPending_.end(), at);
+    if (pending != movesPending_.end()) {
+        movesPending_.erase(movesPending_.begin(), pending + 1);
+        return;
+    }
+    // The user moved the window: it stays where it was put when it later changes size.
+    form_.TWindow::SetBounds(at.x(), at.y(), form_.Width(), form_.Height());
 }
 
 void TFormWidget::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && focusFirstOnActivation_ && isActiveWindow()) {
+        focusFirstOnActivation_ = false;
+        form_.FocusFirstControl();
+    }
     if (event->type() == QEvent::WindowStateChange) {
         // Coming back from the task bar repaints the whole client area, so what a
         // window canvas drew there gives way to the controls again.

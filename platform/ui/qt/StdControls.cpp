@@ -128,6 +128,15 @@ void TButton::SetCaption(const std::string& caption) {
     static_cast<QPushButton*>(Widget())->setText(QString::fromStdString(caption));
 }
 
+bool TButton::Default() const {
+    const auto* button = static_cast<QPushButton*>(Widget());
+    return button && button->isDefault();
+}
+
+void TButton::SetDefault(bool on) {
+    if (auto* button = static_cast<QPushButton*>(Widget())) button->setDefault(on);
+}
+
 void TButton::Click() {
     if (!OnClick || !Enabled()) return;
     if (ApplicationStarted())

@@ -78,6 +78,10 @@ class TButton : public TWinControl {
     std::string_view ClassName() const override { return "TButton"; }
     std::string Caption() const;
     void SetCaption(const std::string& caption);
+    // The window's default button: Enter presses it wherever the focus is in the
+    // window, and it is drawn as such.
+    bool Default() const;
+    void SetDefault(bool on);
     // Runs with the button as sender when it is pressed.
     std::function<void(TObject* sender)> OnClick;
     // Presses the button as the user would (errors go to the error message box).

@@ -70,3 +70,13 @@ cp im-grey4-40x16-be.tif tset-grey4-be-whiteiszero.tif
 tiffset -s 262 0 tset-grey4-be-whiteiszero.tif
 cp im-bilevel-40x16.tif tset-bilevel-40x16-whiteiszero.tif
 tiffset -s 262 0 tset-bilevel-40x16-whiteiszero.tif
+
+# Bits stored lowest first (FillOrder 2), at every depth: tiffcp reverses the bits of
+# every byte it writes.
+tiffcp -c none -f lsb2msb pil-bilevel-37x23.tif tcp-fill2-bilevel.tif
+tiffcp -c none -f lsb2msb im-grey4-37x23.tif tcp-fill2-grey4.tif
+tiffcp -c none -f lsb2msb pil-grey8-37x23.tif tcp-fill2-grey8.tif
+tiffcp -c none -f lsb2msb im-palette4-be.tif tcp-fill2-palette4-be.tif
+tiffcp -c none -f lsb2msb pil-palette8-37x23.tif tcp-fill2-palette8.tif
+tiffcp -c none -f lsb2msb pil-rgb-37x23.tif tcp-fill2-rgb.tif
+tiffcp -c none -f lsb2msb tcp-rgba-be-strips6.tif tcp-fill2-rgba-be.tif
