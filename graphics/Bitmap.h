@@ -141,7 +141,8 @@ private:
     // Whether a change of pixels would find nothing to do: the image ready for changes
     // and not shared, the mask outdated, the notice of changed pixels kept in effect.
     bool PixelChangesQuiet() const {
-        return image_.get() == prepared_ && image_.use_count() == 1 && !maskValid_ && PixelNoticeKept();
+        return image_.get() == prepared_ && image_.use_count() == 1 && !maskValid_ &&
+               PixelNoticeKept();
     }
     // After drawing on the surface, which changes pixels and nothing else.
     void PixelsChanged() {

@@ -152,10 +152,12 @@ bool PixelStorage::Allocate(size_t bytes) {
         // the kernel backs the whole huge pages within it and small pages the rest, so
         // the store takes no more memory than calloc's. Fresh mappings read as zero.
         const size_t length = (bytes + kSmallPage - 1) & ~(kSmallPage - 1);
-        void* mapped = ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        void* mapped = ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE,
+                              MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (mapped != MAP_FAILED) {
             auto* start = static_cast<uint8_t*>(mapped);
-            const size_t head = (kHugePage - reinterpret_cast<uintptr_t>(start) % kHugePage) % kHugePage;
+            const size_t head =
+                (kHugePage - reinterpret_cast<uintptr_t>(start) % kHugePage) % kHugePage;
             uint8_t* aligned = start + head;
             if (head) ::munmap(start, head);
             if (head < kHugePage) ::munmap(aligned + length, kHugePage - head);
@@ -165,7 +167,8 @@ bool PixelStorage::Allocate(size_t bytes) {
             return true;
         }
     }
-    data_ = std::unique_ptr<uint8_t, Free>(static_cast<uint8_t*>(std::calloc(bytes ? bytes : 1, 1)), Free{0});
+    data_ = std::unique_ptr<uint8_t, Free>(static_cast<uint8_t*>(std::calloc(bytes ? bytes : 1, 1)),
+                                           Free{0});
     size_ = data_ ? bytes : 0;
     return data_ != nullptr;
 }

@@ -153,8 +153,9 @@ gdi::HDC TWindow::ClientContext() { return gdi::GetWindowDC(ClientSurface()); }
 
 void TWindow::InvalidateRect(const gdi::RECT& rect) {
     // Already waiting for the next paint: nothing to add.
-    if (paintPending_ && (dirtyAll_ || (dirty_.left <= rect.left && dirty_.top <= rect.top &&
-                                        rect.right <= dirty_.right && rect.bottom <= dirty_.bottom)))
+    if (paintPending_ &&
+        (dirtyAll_ || (dirty_.left <= rect.left && dirty_.top <= rect.top &&
+                       rect.right <= dirty_.right && rect.bottom <= dirty_.bottom)))
         return;
     if (!dirtyAll_ && rect.right > rect.left && rect.bottom > rect.top) {
         if (dirty_.right <= dirty_.left || dirty_.bottom <= dirty_.top) {
