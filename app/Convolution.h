@@ -2,8 +2,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 
-#include "graphics/Canvas.h"
+#include "graphics/Color.h"
 
 namespace vardel {
 
@@ -11,14 +12,18 @@ namespace vardel {
 inline constexpr std::array<std::array<int, 3>, 3> kFilterWeights{
     {{1, -2, 1}, {-2, 4, -2}, {1, -2, 1}}};
 
-// The weighted sum of the red bytes around (x, y) on `source`, read neighbour by
-// neighbour (rows outer), clamped to 0 … 255.
-inline int FilterStep(TCanvas& source, int x, int y) {
+// The weighted sum of the red bytes around (x, y) that `read` gives (a ReadPixel or a
+// read of the rows), read neighbour by neighbour (rows outer), clamped to 0 … 255.
+// Unrolled and inlined, so that a walk over rows reads nine bytes and nothing more.
+template <class Read>
+[[gnu::always_inline]] inline int FilterStep(const Read& read, int x, int y) {
     int sum = 0;
+#pragma GCC unroll 3
     for (int dy = -1; dy <= 1; ++dy)
+#pragma GCC unroll 3
         for (int dx = -1; dx <= 1; ++dx)
             sum += kFilterWeights[static_cast<size_t>(dy + 1)][static_cast<size_t>(dx + 1)] *
-                   static_cast<int>(source.ReadPixel(x + dx, y + dy) & 0xFF);
+                   static_cast<int>(read(x + dx, y + dy) & 0xFF);
     if (sum > 255) sum = 255;
     if (sum < 0) sum = 0;
     return sum;

@@ -7,34 +7,27 @@
 
 namespace vardel {
 
+namespace {
+// The filter's grey at (x, y) of what `read` gives.
+constexpr auto kFiltered = [](const auto& read, int x, int y) {
+    return Grey(FilterStep(read, x, y));
+};
+}  // namespace
+
 void TForm1::Convolucion1Click(TObject*) {
     if (OpenDialog2->PickFile()) {
         Form8->Present();
         Form8->Image2->Picture().LoadFile(OpenDialog2->FileName());
     }
-    // Without a file the filter runs on whatever the second view holds.
+    // Without a file the filter runs on whatever the second view holds. Written into
+    // the surface it reads: a position sees its earlier neighbours already filtered.
     TImage& view = *Form8->Image2;
-    const int width = view.Width();
-    const int height = view.Height();
-    if (height <= 2 || width <= 2) return;
-    // Written into the surface it reads: a position sees its earlier neighbours
-    // already filtered.
-    TCanvas& surface = view.Surface();
-    for (int y = 1; y <= height - 2; ++y)
-        for (int x = 1; x <= width - 2; ++x)
-            surface.WritePixel(x, y, Grey(FilterStep(surface, x, y)));
+    WalkViews(view, view, {1, 1, view.Width() - 1, view.Height() - 1}, 1, kFiltered);
 }
 
 void TForm1::Convol21Click(TObject*) {
-    const int width = Image1->Width();
-    const int height = Image1->Height();
-    if (height > 2 && width > 2) {
-        TCanvas& source = Image1->Surface();
-        TCanvas& target = Form8->Image2->Surface();
-        for (int y = 1; y <= height - 2; ++y)
-            for (int x = 1; x <= width - 2; ++x)
-                target.WritePixel(x, y, Grey(FilterStep(source, x, y)));
-    }
+    WalkViews(*Image1, *Form8->Image2, {1, 1, Image1->Width() - 1, Image1->Height() - 1}, 1,
+              kFiltered);
     Form8->Present();
 }
 

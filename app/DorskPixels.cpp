@@ -36,9 +36,11 @@ void TForm1::Umbral1Click(TObject*) {
     // "Aceptar" and the title-bar button both lead on: the result is not looked at.
     Form2->PresentModal();
     const int32_t threshold = StrToInt(Form2->Edit1->Text());
-    // Only the blue channel decides; a value equal to the threshold gives black.
-    MapViewPixels(*Image1,
-                  [threshold](TColor p) { return BlueOf(p) > threshold ? clWhite : clBlack; });
+    // Only the blue channel decides; a value equal to the threshold gives black. White
+    // or black by a mask, not a branch: in a photograph either comes at random.
+    MapViewPixels(*Image1, [threshold](TColor p) {
+        return clWhite & -static_cast<TColor>(BlueOf(p) > threshold);
+    });
 }
 
 void TForm1::Habilitarborrado1Click(TObject*) {

@@ -8,17 +8,19 @@
 
 namespace vardel::bench {
 
-// A 24-bit bitmap of the size given whose three channels vary differently, so that
-// no command can take a short cut on uniform rows.
-inline void MakeVariedPicture(TBitmap& bitmap, int width, int height) {
-    bitmap.SetPixelLayout(TPixelLayout::Format24Bit);
+// A bitmap of the size and layout given (24 or 32 bits) whose three channels vary
+// differently, so that no command can take a short cut on uniform rows.
+inline void MakeVariedPicture(TBitmap& bitmap, int width, int height,
+                              TPixelLayout layout = TPixelLayout::Format24Bit) {
+    bitmap.SetPixelLayout(layout);
     bitmap.SetSize(width, height);
+    const int bytes = layout == TPixelLayout::Format32Bit ? 4 : 3;
     for (int y = 0; y < height; ++y) {
         uint8_t* row = bitmap.ScanRow(y);
         for (int x = 0; x < width; ++x) {
-            row[3 * x] = static_cast<uint8_t>(x * 7 + y);
-            row[3 * x + 1] = static_cast<uint8_t>(x ^ y);
-            row[3 * x + 2] = static_cast<uint8_t>(x + y * 3);
+            row[bytes * x] = static_cast<uint8_t>(x * 7 + y);
+            row[bytes * x + 1] = static_cast<uint8_t>(x ^ y);
+            row[bytes * x + 2] = static_cast<uint8_t>(x + y * 3);
         }
     }
 }

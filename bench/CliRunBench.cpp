@@ -10,6 +10,7 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "bench/BenchPictures.h"
@@ -20,16 +21,25 @@ namespace {
 namespace fs = std::filesystem;
 constexpr int kWidth = 4000, kHeight = 3000;
 
+// The input and output files, removed when the program ends.
+struct TempDir {
+    fs::path path;
+    ~TempDir() {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+};
+
 const fs::path& Dir() {
-    static const fs::path dir = [] {
+    static const TempDir dir = [] {
         fs::path d = fs::temp_directory_path() / ("vardel-cli-bench-" + std::to_string(::getpid()));
         fs::create_directories(d);
         vardel::TBitmap bitmap;
         vardel::bench::MakeVariedPicture(bitmap, kWidth, kHeight);
         bitmap.SaveFile((d / "in.bmp").string());
-        return d;
+        return TempDir{d};
     }();
-    return dir;
+    return dir.path;
 }
 
 // Runs a program to its end; returns false when it could not run or failed.

@@ -143,6 +143,8 @@ void TBitmap::InstallImage(std::shared_ptr<TBitmapImage> image) {
     FreeContext();
     std::lock_guard lock(BitmapImageLock());
     image_ = std::move(image);
+    prepared_ = nullptr;
+    NextNoticeEpoch();
 }
 
 void TBitmap::PrepareChange() {
@@ -162,6 +164,7 @@ void TBitmap::PrepareChange() {
     image_->description.dsBmih.biClrUsed = 0;
     image_->description.dsBmih.biClrImportant = 0;
     image_->keptFileBytes.reset();
+    prepared_ = image_.get();
 }
 
 void TBitmap::HandleNeeded() {
@@ -484,6 +487,8 @@ void TBitmap::MaskNeeded() {
     }
     image_->maskHandle = mask;
     maskValid_ = true;
+    // The next change of pixels outdates it again.
+    NextNoticeEpoch();
 }
 
 gdi::HBITMAP TBitmap::MaskHandle() {
@@ -541,6 +546,7 @@ void TBitmap::Assign(const TPersistent* source) {
         FreeContext();
         std::lock_guard lock(BitmapImageLock());
         image_ = other->image_;
+        prepared_ = nullptr;
     }
     transparentColor_ = other->transparentColor_;
     maskValid_ = false;

@@ -132,17 +132,19 @@ private:
     // Before a change: copy on write, drop what the change outdates. Every pixel
     // written passes here, so the case with nothing to do stays inline.
     void Changing() {
-        const TBitmapImage& image = *image_;
-        if (image.keptFileBytes || image.description.dsBmih.biClrUsed != 0 ||
-            image.description.dsBmih.biClrImportant != 0 || (image.section && image.handle != image.section) ||
-            image_.use_count() != 1)
-            PrepareChange();
+        if (image_.get() != prepared_ || image_.use_count() != 1) PrepareChange();
     }
     void PrepareChange();
     // After a change.
     void Changed() {
         maskValid_ = false;
         NotifyChanged(this);
+    }
+    // Whether a change of pixels would find nothing to do: the image ready for changes
+    // and not shared, the mask outdated, the notice of changed pixels kept in effect.
+    bool PixelChangesQuiet() const {
+        return image_.get() == prepared_ && image_.use_count() == 1 && !maskValid_ &&
+               PixelNoticeKept();
     }
     // After drawing on the surface, which changes pixels and nothing else.
     void PixelsChanged() {
@@ -165,6 +167,9 @@ private:
     void EnsureSection();
 
     std::shared_ptr<TBitmapImage> image_;
+    // The image that PrepareChange last made ready for changes: not shared then, nothing
+    // kept that a change outdates. Every other image is checked at its first change.
+    const TBitmapImage* prepared_ = nullptr;
     std::unique_ptr<TBitmapCanvas> canvas_;
     TColor transparentColor_ = clDefault;
     bool maskValid_ = false;
@@ -179,6 +184,7 @@ inline void TBitmapCanvas::BeforeModify() {
 inline void TBitmapCanvas::AfterModify() {
     bitmap_->PixelsChanged();
     TCanvas::AfterModify();
+    if (!Hooked() && bitmap_->PixelChangesQuiet()) KeepQuiet();
 }
 
 }  // namespace vardel

@@ -99,6 +99,10 @@ void TCanvas::SetHandle(gdi::HDC dc) {
     Track(this, dc_ != nullptr);
 }
 
+void TCanvas::Tell(const std::function<void(TCanvas*)>& hook) {
+    hook(this);
+}
+
 void TCanvas::UpdateState(uint8_t flags) {
     if (!dc_) {
         AcquireContext();

@@ -10,6 +10,7 @@
 #include "graphics/Color.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/runtime/Object.h"
+#include "platform/ui/NoticeEpoch.h"
 
 namespace vardel {
 
@@ -77,10 +78,9 @@ public:
 
     // The colour at (x, y), or 0xFFFFFFFF outside the surface. Calls no hook.
     TColor ReadPixel(int x, int y) {
-        RequireState(csHandle);
         // Every command reads every pixel: on 24- and 32-bit surfaces the rows are read
         // directly, with the same bounds and clipping as the platform's GetPixel.
-        if (DirectPixels()) {
+        if (DirectPixels(csHandle)) {
             const uint8_t* p = pixels_.At(x, y);
             return p ? static_cast<TColor>(p[2] | (p[1] << 8) | (p[0] << 16)) : static_cast<TColor>(gdi::CLR_INVALID);
         }
@@ -88,10 +88,11 @@ public:
     }
     // Writes one pixel; outside the surface nothing changes.
     void WritePixel(int x, int y, TColor color) {
-        BeforeModify();
-        RequireState(csHandle | csPen);
+        // While the change hooks are known to do nothing, they are not called.
+        const bool quiet = quiet_ == NoticeEpoch();
+        if (!quiet) BeforeModify();
         const uint32_t c = ResolveColor(color);
-        if (DirectPixels()) {
+        if (DirectPixels(csHandle | csPen)) {
             if (uint8_t* p = pixels_.At(x, y)) {
                 p[0] = static_cast<uint8_t>(c >> 16);
                 p[1] = static_cast<uint8_t>(c >> 8);
@@ -100,7 +101,7 @@ public:
         } else {
             gdi::SetPixelV(dc_, x, y, c);
         }
-        AfterModify();
+        if (!quiet) AfterModify();
     }
     // Draws a graphic at its own size with its top-left corner at (x, y).
     void DrawGraphic(int x, int y, TGraphic* graphic);
@@ -132,8 +133,8 @@ public:
     uint32_t CopyMode() const { return copyMode_; }
     void SetCopyMode(uint32_t rop) { copyMode_ = rop; }
 
-    std::function<void(TCanvas*)> OnBeforeModify;
-    std::function<void(TCanvas*)> OnAfterModify;
+    TChangeSubscriber<void(TCanvas*)> OnBeforeModify;
+    TChangeSubscriber<void(TCanvas*)> OnAfterModify;
 
     // A critical section with a use count.
     void Lock();
@@ -142,18 +143,33 @@ public:
     int LockCount() const { return lockCount_; }
 
     // Marks a change made behind the canvas's back (for example by a masked
-    // transfer onto Handle()).
+    // transfer onto Handle(), or straight on PixelRows()).
     void Changed() { AfterModify(); }
+    // Marks the start of such a change: copy on write, the changing hook.
+    void Changing() { BeforeModify(); }
+    // The rows of a surface of 24 or 32 bits for a change made straight on them,
+    // bracketed by Changing() and Changed(); false (no rows) on other surfaces. Makes
+    // sure of the context as WritePixel does, so it refuses what WritePixel refuses.
+    bool PixelRows(gdi::PixelWindow& rows) {
+        if (!DirectPixels(csHandle | csPen)) return false;
+        rows = pixels_;
+        return true;
+    }
+    // Whether a caller hooked itself into changes of this surface.
+    bool Hooked() const { return OnBeforeModify || OnAfterModify; }
 
 protected:
     virtual void AfterModify() {
-        if (OnAfterModify) OnAfterModify(this);
+        if (OnAfterModify) Tell(OnAfterModify);
     }
     virtual void BeforeModify() {
-        if (OnBeforeModify) OnBeforeModify(this);
+        if (OnBeforeModify) Tell(OnBeforeModify);
     }
     // Obtains the context; the base has none to offer.
     virtual void AcquireContext() {}
+    // Told by a change hook that found nothing left to do: until the notice epoch moves
+    // on, neither hook has anything to do for a pixel written.
+    void KeepQuiet() { quiet_ = NoticeEpoch(); }
 
     // Installs or drops the context; dropping restores the original selections.
     // Contexts installed here are given back after each handled window message.
@@ -172,13 +188,23 @@ protected:
 
 private:
     void UpdateState(uint8_t flags);
-    bool DirectPixels() {
-        if (!pixels_.Current()) gdi::GetPixelWindow(dc_, pixels_);
+    // Calls a hook; out of line, so that a pixel written without hooks (the usual case)
+    // needs no stack frame for one.
+    void Tell(const std::function<void(TCanvas*)>& hook);
+    // Makes sure of the state that `flags` name and of the pixel window; true when the
+    // rows can be read and written directly. A window that is still current was taken
+    // from the context that is still held, so only the pen needs a look then.
+    bool DirectPixels(uint8_t flags) {
+        if (!pixels_.Current() || ((flags & csPen) && penVersion_ != pen_.Version())) {
+            RequireState(flags);
+            if (!pixels_.Current()) gdi::GetPixelWindow(dc_, pixels_);
+        }
         return pixels_.bytesPerPixel != 0;
     }
 
     gdi::HDC dc_;
     gdi::PixelWindow pixels_;
+    uint64_t quiet_ = 0;  // the epoch that KeepQuiet saw; 0 for none
     TFont font_;
     TPen pen_;
     TBrush brush_;

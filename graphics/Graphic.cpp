@@ -11,7 +11,18 @@ const TGraphicClass& TGraphic::ClassInfo() {
 
 void TGraphic::NotifyChanged(TObject*) {
     modified_ = true;
+    // More than pixels changed: whatever a kept notice found done may be undone.
+    if (!pixelsOnly_) NextNoticeEpoch();
     if (OnModified) OnModified(this);
+}
+
+void TGraphic::TellPixelsChanged(TObject* sender) {
+    pixelsOnly_ = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{pixelsOnly_};
+    NotifyChanged(sender);
 }
 
 bool TGraphic::SameContent(const TGraphic* other) {

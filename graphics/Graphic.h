@@ -11,6 +11,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/runtime/Object.h"
 #include "platform/runtime/Streams.h"
+#include "platform/ui/NoticeEpoch.h"
 
 namespace vardel {
 
@@ -73,23 +74,25 @@ public:
     // surface): size, transparency and palette are as before, so subscribers may
     // skip what depends on them alone.
     bool PixelsOnlyChange() const { return pixelsOnly_; }
+    // Told by the subscriber at the end of the change chain (a view) while it hears of
+    // changed pixels, when everything such a notice does is done and nobody else hears
+    // it on the way: until the notice epoch moves on (marking the graphic unmodified
+    // moves it), further changes of pixels need not travel the chain.
+    void KeepPixelNotice() { pixelNotice_ = NoticeEpoch(); }
 
     // The subscriber told of every change (a picture subscribes to its graphic).
-    std::function<void(TGraphic* sender)> OnModified;
+    TChangeSubscriber<void(TGraphic* sender)> OnModified;
     TProgressEvent OnProgress;
 
     void Progress(TObject* sender, TProgressStage stage, uint8_t percentDone, bool redrawNow,
                   const gdi::RECT& r, const std::string& msg);
 
 protected:
+    bool PixelNoticeKept() const { return pixelNotice_ == NoticeEpoch(); }
     // NotifyChanged for a change of pixels only.
     void NotifyPixelsChanged(TObject* sender) {
-        pixelsOnly_ = true;
-        struct Reset {
-            bool& flag;
-            ~Reset() { flag = false; }
-        } reset{pixelsOnly_};
-        NotifyChanged(sender);
+        // Every pixel written passes here: a notice kept in effect stays inline.
+        if (!PixelNoticeKept()) TellPixelsChanged(sender);
     }
     // Sets the flag without a change notification (for assignments that notify once).
     void SetTransparentFlag(bool value) { transparent_ = value; }
@@ -97,10 +100,13 @@ protected:
     virtual std::vector<uint8_t> ContentBytes();
 
 private:
+    void TellPixelsChanged(TObject* sender);
+
     bool transparent_ = false;
     bool modified_ = false;
     bool paletteDirty_ = false;
     bool pixelsOnly_ = false;
+    uint64_t pixelNotice_ = 0;  // the epoch that KeepPixelNotice saw; 0 for none
 };
 
 // Declares the class object of a graphic kind inside its class.

@@ -53,7 +53,7 @@ void TControlCanvas::FreeContext() {
 
 TImage::TImage(std::string name) : TControl(std::move(name)) {
     picture_ = std::make_unique<TPicture>();
-    picture_->OnModified = [this](TPicture*) { PictureModified(); };
+    picture_->OnModified = PictureChanged{this};
     picture_->OnProgress = [this](TObject* sender, TProgressStage stage, uint8_t percent,
                                   bool redraw, const gdi::RECT& r, const std::string& msg) {
         PictureProgress(sender, stage, percent, redraw, r, msg);
@@ -83,6 +83,18 @@ TCanvas& TImage::Surface() {
     if (!graphic->ClassType().InheritsFrom(TBitmap::ClassInfo()))
         throw EInvalidOperation(msg::kNoBitmapInImage);
     return static_cast<TBitmap*>(graphic)->Surface();
+}
+
+bool TImage::HearsPictureAlone() const {
+    if (!picture_->HearsGraphicAlone()) return false;
+    if (!picture_->OnModified) return true;
+    const auto* own = picture_->OnModified.target<PictureChanged>();
+    return own && own->view == this;
+}
+
+bool TImage::ChangesUnobserved() {
+    auto* bitmap = dynamic_cast<TBitmap*>(picture_->Graphic());
+    return bitmap && !bitmap->Surface().Hooked() && HearsPictureAlone();
 }
 
 gdi::RECT TImage::DisplayRect() const {
@@ -158,7 +170,11 @@ void TImage::PictureModified() {
     TGraphic* graphic = picture_->Graphic();
     if (graphic && graphic == seenGraphic_ && graphic->PixelsOnlyChange()) {
         if (AutoSizePending()) SetBounds(Left(), Top(), seenWidth_, seenHeight_);
-        if (!drawing_) Invalidate();
+        if (drawing_) return;
+        Invalidate();
+        // The repaint is requested and the size is right: the next changes of pixels
+        // would do nothing more until the notice epoch moves on.
+        if (!AutoSizePending() && HearsPictureAlone()) graphic->KeepPixelNotice();
         return;
     }
     RereadPicture(graphic);

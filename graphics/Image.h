@@ -57,6 +57,11 @@ class TImage : public TControl {
     // The surface of the held bitmap; an empty picture first gets a white bitmap of
     // the view's size. Any other kind of graphic is refused.
     TCanvas& Surface();
+    // Whether changes of the held bitmap's pixels reach nobody outside the program:
+    // no hooks on its surface, and the picture's subscription to the bitmap and the
+    // view's to the picture are their own (or absent). Only then may a change of many
+    // pixels be told once instead of once a pixel; false when no bitmap is held.
+    bool ChangesUnobserved();
     gdi::RECT DisplayRect() const;
 
     bool AutoSize() const { return autoSize_; }
@@ -79,6 +84,15 @@ class TImage : public TControl {
     void PictureModified();
 
   private:
+    // Whether the held graphic's changes reach the view through the picture's and the
+    // view's own subscriptions only (or reach nobody).
+    bool HearsPictureAlone() const;
+    // The view's subscription to its picture, told apart from anyone else's.
+    struct PictureChanged {
+        TImage* view;
+        void operator()(TPicture*) const { view->PictureModified(); }
+    };
+
     // The view's size differs from the picture's and the view sizes itself to it.
     bool AutoSizePending() const;
     // The full pass over a new or changed picture: size, transparency, palette.

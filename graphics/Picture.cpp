@@ -104,7 +104,7 @@ TPicture::TPicture() {
 TPicture::~TPicture() = default;
 
 void TPicture::Subscribe(TGraphic& graphic) {
-    graphic.OnModified = [this](TGraphic*) { Changed(); };
+    graphic.OnModified = GraphicChanged{this};
     graphic.OnProgress = [this](TObject* sender, TProgressStage stage, uint8_t percent, bool redraw,
                                 const gdi::RECT& r, const std::string& msg) {
         if (OnProgress) OnProgress(sender, stage, percent, redraw, r, msg);
@@ -183,6 +183,12 @@ void TPicture::LoadStream(TStream& stream) {
 }
 void TPicture::SaveStream(TStream& stream) {
     AsBitmap()->SaveStream(stream);
+}
+
+bool TPicture::HearsGraphicAlone() const {
+    if (!graphic_ || !graphic_->OnModified) return true;
+    const auto* own = graphic_->OnModified.target<GraphicChanged>();
+    return own && own->picture == this;
 }
 
 int TPicture::Width() const {

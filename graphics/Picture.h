@@ -77,8 +77,11 @@ public:
 
     int Width() const;
     int Height() const;
+    // Whether the held graphic's changes reach nobody but this picture: its change
+    // subscriber is the picture's own subscription, or there is none.
+    bool HearsGraphicAlone() const;
 
-    std::function<void(TPicture* sender)> OnModified;
+    TChangeSubscriber<void(TPicture* sender)> OnModified;
     TProgressEvent OnProgress;
 
     static void RegisterFormat(std::string_view extension, std::string_view description, const TGraphicClass& kind);
@@ -86,6 +89,12 @@ public:
     static void UnregisterKind(const TGraphicClass& kind);
 
 private:
+    // The picture's subscription to its graphic, told apart from anyone else's.
+    struct GraphicChanged {
+        TPicture* picture;
+        void operator()(TGraphic*) const { picture->Changed(); }
+    };
+
     void Hold(std::unique_ptr<TGraphic> graphic);
     void Subscribe(TGraphic& graphic);
     void Changed() {

@@ -1,4 +1,6 @@
 // Bitmap creation, description and conversion between formats.
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <bit>
 
@@ -186,7 +188,58 @@ void StoreRleRows(BitmapObj& dst, const BITMAPINFO& info, const uint8_t* data, s
     }
     rows.Finish();
 }
+constexpr size_t kHugePage = size_t{2} << 20, kSmallPage = 4096;
+// Under AddressSanitizer every store comes from calloc, whose bounds it watches.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kMapHugePages = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kMapHugePages = false;
+#else
+constexpr bool kMapHugePages = true;
+#endif
+#else
+constexpr bool kMapHugePages = true;
+#endif
 }  // namespace
+
+bool PixelStorage::Allocate(size_t bytes) {
+    size_ = 0;
+    data_.reset();
+    if (kMapHugePages && bytes >= kHugePage) {
+        // A mapping that starts on a huge page, with room to align it; what lies outside
+        // the aligned part goes back at once. Its length is only rounded to small pages:
+        // the kernel backs the whole huge pages within it and small pages the rest, so
+        // the store takes no more memory than calloc's. Fresh mappings read as zero.
+        const size_t length = (bytes + kSmallPage - 1) & ~(kSmallPage - 1);
+        void* mapped = ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE,
+                              MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (mapped != MAP_FAILED) {
+            auto* start = static_cast<uint8_t*>(mapped);
+            const size_t head =
+                (kHugePage - reinterpret_cast<uintptr_t>(start) % kHugePage) % kHugePage;
+            uint8_t* aligned = start + head;
+            if (head) ::munmap(start, head);
+            if (head < kHugePage) ::munmap(aligned + length, kHugePage - head);
+            ::madvise(aligned, length, MADV_HUGEPAGE);
+            data_ = std::unique_ptr<uint8_t, Free>(aligned, Free{length});
+            size_ = bytes;
+            return true;
+        }
+    }
+    data_ = std::unique_ptr<uint8_t, Free>(static_cast<uint8_t*>(std::calloc(bytes ? bytes : 1, 1)),
+                                           Free{0});
+    size_ = data_ ? bytes : 0;
+    return data_ != nullptr;
+}
+
+void PixelStorage::Free::operator()(uint8_t* p) const {
+    if (mapped) {
+        ::munmap(p, mapped);
+    } else {
+        std::free(p);
+    }
+}
 
 ChannelMask MakeChannel(uint32_t mask) {
     ChannelMask c;

@@ -289,11 +289,10 @@ bool GetPixelWindow(const HDC& dc, PixelWindow& window) {
     if (!dc->bitmap || dc->bitmap->isStock || dc->mapped || dc->complexClip) return false;
     const BitmapObj& b = *dc->bitmap;
     if (b.kind != PixelKind::Bgrx32 && b.kind != PixelKind::Bgr24) return false;
-    window.top = b.top;
     window.step = b.step;
     window.bytesPerPixel = b.kind == PixelKind::Bgrx32 ? 4 : 3;
     const RECT bounds = DrawableBounds(*dc);
-    window.corner = {bounds.left, bounds.top};
+    window.corner = b.top + b.step * bounds.top + window.bytesPerPixel * bounds.left;
     window.origin = {dc->origin.x - bounds.left, dc->origin.y - bounds.top};
     window.width = static_cast<uint32_t>(std::max(bounds.Width(), 0));
     window.height = static_cast<uint32_t>(std::max(bounds.Height(), 0));

@@ -284,11 +284,10 @@ bool SetPixelV(const HDC& dc, int x, int y, COLORREF color);
 // 32-bit surfaces. It describes the context as it was when taken; Current() says
 // whether the context's bitmap, origin and clipping are still the same.
 struct PixelWindow {
-    uint8_t* top = nullptr;          // row 0 of the bitmap
+    uint8_t* corner = nullptr;       // where the top-left device pixel that drawing may touch is
     ptrdiff_t step = 0;              // from one row to the next below it
     int bytesPerPixel = 0;           // 3 or 4; 0 when the context's pixels are not reachable so
-    POINT origin;                    // device position of logical (0, 0), less the bounds' corner
-    POINT corner;                    // top-left device pixel that drawing may touch
+    POINT origin;                    // device position of logical (0, 0), less the corner's
     uint32_t width = 0, height = 0;  // how far drawing may reach from the corner
     const uint32_t* generationSource = &kNoContext;
     uint32_t generation = 1;
@@ -299,8 +298,7 @@ struct PixelWindow {
         const uint32_t dx = static_cast<uint32_t>(x + origin.x),
                        dy = static_cast<uint32_t>(y + origin.y);
         if (dx >= width || dy >= height) return nullptr;
-        return top + step * (static_cast<int>(dy) + corner.y) +
-               bytesPerPixel * (static_cast<int>(dx) + corner.x);
+        return corner + step * static_cast<int>(dy) + bytesPerPixel * static_cast<int>(dx);
     }
 
     static constexpr uint32_t kNoContext = 0;

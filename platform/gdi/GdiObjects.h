@@ -24,22 +24,20 @@ struct ChannelMask {
 };
 
 // Zeroed pixel memory. It comes from calloc, so large bitmaps get pages that are
-// zero already instead of being cleared byte by byte.
+// zero already instead of being cleared byte by byte; stores of 2 MiB and more are
+// mapped on their own, aligned so that the kernel can back them with huge pages.
 class PixelStorage {
   public:
-    bool Allocate(size_t bytes) {
-        data_.reset(static_cast<uint8_t*>(std::calloc(bytes ? bytes : 1, 1)));
-        size_ = data_ ? bytes : 0;
-        return data_ != nullptr;
-    }
+    bool Allocate(size_t bytes);
     uint8_t* data() const { return data_.get(); }
     size_t size() const { return size_; }
 
   private:
     struct Free {
-        void operator()(uint8_t* p) const { std::free(p); }
+        size_t mapped;  // the length mapped for huge pages; 0 for calloc's memory
+        void operator()(uint8_t* p) const;
     };
-    std::unique_ptr<uint8_t, Free> data_;
+    std::unique_ptr<uint8_t, Free> data_{nullptr, Free{0}};
     size_t size_ = 0;
 };
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/ui/NoticeEpoch.h"
+
 namespace vardel {
 
 TControl::TControl(std::string name) : name_(std::move(name)) {}
@@ -13,6 +15,7 @@ TControl::~TControl() {
 
 void TControl::SetBounds(int left, int top, int width, int height) {
     if (left == left_ && top == top_ && width == width_ && height == height_) return;
+    NextNoticeEpoch();
     Invalidate();
     left_ = left;
     top_ = top;
@@ -24,6 +27,7 @@ void TControl::SetBounds(int left, int top, int width, int height) {
 
 void TControl::SetParent(TWindow* parent) {
     if (parent == parent_) return;
+    NextNoticeEpoch();
     if (parent_) parent_->RemoveControl(this);
     parent_ = parent;
     if (parent_) parent_->InsertControl(this);
@@ -31,6 +35,7 @@ void TControl::SetParent(TWindow* parent) {
 
 void TControl::SetVisible(bool visible) {
     if (visible == visible_) return;
+    NextNoticeEpoch();
     visible_ = visible;
     if (parent_) {
         parent_->InvalidateRect(BoundsRect());
@@ -147,6 +152,11 @@ const gdi::HBITMAP& TWindow::ClientSurface() {
 gdi::HDC TWindow::ClientContext() { return gdi::GetWindowDC(ClientSurface()); }
 
 void TWindow::InvalidateRect(const gdi::RECT& rect) {
+    // Already waiting for the next paint: nothing to add.
+    if (paintPending_ &&
+        (dirtyAll_ || (dirty_.left <= rect.left && dirty_.top <= rect.top &&
+                       rect.right <= dirty_.right && rect.bottom <= dirty_.bottom)))
+        return;
     if (!dirtyAll_ && rect.right > rect.left && rect.bottom > rect.top) {
         if (dirty_.right <= dirty_.left || dirty_.bottom <= dirty_.top) {
             dirty_ = rect;
@@ -168,6 +178,8 @@ gdi::RECT TWindow::DirtyRect() const {
 }
 
 void TWindow::PaintNow() {
+    // What was waiting is painted now: the next change must ask again.
+    NextNoticeEpoch();
     // A repaint that nothing asked for renders the whole client area.
     const gdi::RECT area = paintPending_ ? DirtyRect() : gdi::RECT{0, 0, clientWidth_, clientHeight_};
     paintPending_ = false;

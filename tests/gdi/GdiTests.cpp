@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/gdi/Gdi.h"
 #include "platform/runtime/MemoryBudget.h"
 
@@ -117,6 +119,25 @@ TEST(GdiBitmaps, EveryDepthAndRowOrderAddressesRowsFromTheTop) {
     EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
     EXPECT_FALSE(CreateDIBSection(nullptr, Info(70000, 70000, 32), DIB_RGB_COLORS, nullptr));
     EXPECT_EQ(GetLastError(), ERROR_NOT_ENOUGH_MEMORY);
+}
+
+TEST(GdiBitmaps, LargeSectionsStartZeroedWhereHugePagesCanBackThem) {
+    // 1000 × 700 at 24 bits: a little over 2 MiB, its end within a huge page.
+    for (int height : {700, -700}) {
+        Surface s(Info(1000, height, 24));
+        DIBSECTION d;
+        ASSERT_TRUE(GetObject(s.bitmap, d));
+        const uint8_t* begin = d.dsBm.bmBits;
+        const uint8_t* end = begin + size_t(d.dsBm.bmWidthBytes) * 700;
+        EXPECT_EQ(std::count(begin, end, 0), end - begin);
+        SetPixel(s.dc, 0, 0, kWhite);
+        SetPixel(s.dc, 999, 699, kWhite);
+        EXPECT_EQ(Row(s.dc, 699, 1000).back(), kWhite);
+        EXPECT_EQ(Row(s.dc, 0, 1).front(), kWhite);
+#ifndef __SANITIZE_ADDRESS__
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(d.dsBm.bmBits) % (size_t{2} << 20), 0u);
+#endif
+    }
 }
 
 TEST(GdiBitmaps, RunLengthDataExpandsWithDeltasAndAbsoluteRuns) {
