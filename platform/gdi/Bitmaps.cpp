@@ -188,6 +188,7 @@ void StoreRleRows(BitmapObj& dst, const BITMAPINFO& info, const uint8_t* data, s
     }
     rows.Finish();
 }
+
 constexpr size_t kHugePage = size_t{2} << 20, kSmallPage = 4096;
 // Under AddressSanitizer every store comes from calloc, whose bounds it watches.
 #if defined(__SANITIZE_ADDRESS__)
