@@ -301,6 +301,7 @@ void TBitmap::WriteStream(TStream& stream) {
     // is copied into a section of its own depth first, rows bottom-up.
     gdi::BITMAPINFO info;
     std::vector<uint8_t> converted;
+    TMemoryCharge convertedCharge;  // the copy counts against the memory budget too
     const uint8_t* rows = nullptr;
     const TBitmapImage& image = *image_;
     if (image.section) {
@@ -322,7 +323,9 @@ void TBitmap::WriteStream(TStream& stream) {
         h.biHeight = Height();
         h.biBitCount = image.description.dsBm.bmBitsPixel;
         h.biCompression = gdi::BI_RGB;
-        converted.resize(RowStride(h.biWidth, h.biBitCount) * h.biHeight);
+        const uint64_t bytes = RowStride(h.biWidth, h.biBitCount) * h.biHeight;
+        convertedCharge = TMemoryCharge(bytes);
+        converted.resize(bytes);
         FreeContext();
         gdi::HDC screen = gdi::GetDC();
         gdi::GetDIBits(screen, image.handle, 0, h.biHeight, converted.data(), info,

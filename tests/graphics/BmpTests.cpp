@@ -270,6 +270,22 @@ TEST(BmpFiles, DamagedFilesKeepThePreviousPicture) {
         EXPECT_EQ(MessageOf([&] { sized.SetSize(1000, 1000); }), "Out of memory");
         EXPECT_EQ(sized.Width(), 10);
     }
+    {
+        // Saving a device bitmap copies its rows first; that copy counts as well.
+        const auto runLength = BuildBmp({.width = 300,
+                                         .height = 300,
+                                         .bits = 8,
+                                         .compression = 1,
+                                         .sizeImage = 2,
+                                         .clrUsed = 2,
+                                         .colors = {{0, 0, 0}, {0, 0, 255}},
+                                         .pixels = {0, 1}});
+        const TPictureMemoryBudgetScope budget(PictureMemoryInUse() + 512 * 1024);
+        TBitmap device;
+        Load(device, runLength);
+        device.Surface().WritePixel(0, 0, clWhite);  // the file's own bytes no longer hold
+        EXPECT_EQ(MessageOf([&] { Save(device); }), "Out of memory");
+    }
     EXPECT_EQ(notified, 0);
     // Fewer rows than announced: the rows that are there, no error.
     Load(bitmap, std::vector<uint8_t>(valid.begin(), valid.end() - 8));
