@@ -24,7 +24,7 @@ struct ChannelMask {
 };
 
 // Zeroed pixel memory. It comes from calloc, so large bitmaps get pages that are
-// zero already instead of being cleared byte by byte; stores of 2 MiB and more are
+// zero already instead of being cleared byte by byte; stores from 2 to 64 MiB are
 // mapped on their own, aligned so that the kernel can back them with huge pages.
 class PixelStorage {
   public:
