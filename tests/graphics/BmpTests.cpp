@@ -31,6 +31,18 @@ void Load(TBitmap& bitmap, const std::vector<uint8_t>& bytes) {
     bitmap.LoadStream(in);
 }
 
+// A run-length square whose data ends at once: every pixel keeps index 0, black.
+std::vector<uint8_t> BlackRunLengthSquare(int side) {
+    return BuildBmp({.width = side,
+                     .height = side,
+                     .bits = 8,
+                     .compression = 1,
+                     .sizeImage = 2,
+                     .clrUsed = 2,
+                     .colors = {{0, 0, 0}, {0, 0, 255}},
+                     .pixels = {0, 1}});
+}
+
 uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t{b[at + 3]} << 24);
 }
@@ -251,14 +263,7 @@ TEST(BmpFiles, DamagedFilesKeepThePreviousPicture) {
     {
         const TPictureMemoryBudgetScope budget(PictureMemoryInUse() + (1 << 20));
         const auto large = with([](auto& b) { b[18] = b[22] = 0xE8, b[19] = b[23] = 3; });
-        const auto runLength = BuildBmp({.width = 1000,
-                                         .height = 1000,
-                                         .bits = 8,
-                                         .compression = 1,
-                                         .sizeImage = 2,
-                                         .clrUsed = 2,
-                                         .colors = {{0, 0, 0}, {0, 0, 255}},
-                                         .pixels = {0, 1}});
+        const auto runLength = BlackRunLengthSquare(1000);
         for (const auto* bytes : {&large, &runLength}) {
             EXPECT_EQ(MessageOf([&] { Load(bitmap, *bytes); }), "Out of memory");
             EXPECT_EQ(bitmap.Width(), 2);
@@ -272,14 +277,7 @@ TEST(BmpFiles, DamagedFilesKeepThePreviousPicture) {
     }
     {
         // Saving a device bitmap copies its rows first; that copy counts as well.
-        const auto runLength = BuildBmp({.width = 300,
-                                         .height = 300,
-                                         .bits = 8,
-                                         .compression = 1,
-                                         .sizeImage = 2,
-                                         .clrUsed = 2,
-                                         .colors = {{0, 0, 0}, {0, 0, 255}},
-                                         .pixels = {0, 1}});
+        const auto runLength = BlackRunLengthSquare(300);
         const TPictureMemoryBudgetScope budget(PictureMemoryInUse() + 512 * 1024);
         TBitmap device;
         Load(device, runLength);
